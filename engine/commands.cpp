@@ -1,0 +1,129 @@
+#include "engine/commands.h"
+
+#include "render/animation.h"
+#include "render/resources.h"
+#include "window/drag.h"
+#include "window/scaling.h"
+
+namespace {
+
+constexpr ULONGLONG kProgressRepaintMs = 30;
+
+void InvalidateHost() {
+    if (g_State.HostWindow)
+        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+}
+
+} // namespace
+
+void RefreshNow(bool throttled) {
+    EngineState &s = g_State;
+    SyncDragState();
+    if (s.FrameReapplyPending && s.DragState == DragIdle) {
+        s.FrameReapplyPending = false;
+        ApplyWindowFrame();
+    }
+    if (!s.HostWindow || !IsWindowVisible(s.HostWindow))
+        return;
+    const ULONGLONG now = NowTick();
+    // Progress may arrive hundreds of times a second; the frame timer paints what
+    // a throttled call only stored, at most 33 ms later.
+    if (throttled && now - g_LastRepaintTick < kProgressRepaintMs)
+        return;
+    g_LastRepaintTick = now;
+    StepAnimation();
+    InvalidateRect(s.HostWindow, nullptr, FALSE);
+    UpdateWindow(s.HostWindow);
+}
+
+void SetState(int page) {
+    EngineState &s = g_State;
+    if (static_cast<unsigned>(page) > PageFinished)
+        return;
+    s.CurrentPage = page;
+    s.HoverElement = ElemNone;
+    s.PressedElement = ElemNone;
+    if (page != PageWelcome)
+        s.CustomPanelOpen = false;
+
+    if (page == PageInstalling) {
+        s.SlideShownAt = 0;
+        if (s.SlideIndex == 0) {
+            s.SlideIndex = 1;
+            s.NextSlide = -1;
+            s.SlideFade = 0.0f;
+        }
+    } else {
+        if (s.NextSlide >= 0) {
+            s.SlideIndex = s.NextSlide;
+            s.NextSlide = -1;
+            s.SlideFade = 0.0f;
+        }
+        s.SlideIndex = 0;
+    }
+
+    if (s.HostWindow)
+        ApplyWindowSize(false);
+    LayoutDirEdit();
+    RefreshNow(false);
+}
+
+void SetProgress(int progress) {
+    EngineState &s = g_State;
+    const int clamped = progress < 0 ? 0 : (progress > 1000 ? 1000 : progress);
+    s.ProgressTarget = clamped;
+    // The bar falls back at once; only rises are eased.
+    if (s.ProgressShown > static_cast<float>(clamped))
+        s.ProgressShown = static_cast<float>(clamped);
+    RefreshNow(true);
+}
+
+void SetStatus(const wchar_t *text) {
+    g_State.StatusText = TextOrEmpty(text);
+    RefreshNow(false);
+}
+
+void SetDir(const wchar_t *directory) {
+    EngineState &s = g_State;
+    s.InstallDir = TextOrEmpty(directory);
+    if (s.DirEdit)
+        SetWindowTextW(s.DirEdit, s.InstallDir.c_str());
+    InvalidateHost();
+}
+
+int GetDir(wchar_t *buffer, int capacity) {
+    if (!buffer || capacity <= 0)
+        return 0;
+    // While attached, the edit control holds what the user typed.
+    if (g_State.DirEdit)
+        return GetWindowTextW(g_State.DirEdit, buffer, capacity);
+    return CopyTextOut(g_State.InstallDir, buffer, capacity);
+}
+
+int GetOption(int option) {
+    if (option < OptionAgree || option > OptionAutoStart)
+        return 0;
+    return g_State.Options[option - 1] != 0 ? 1 : 0;
+}
+
+void SetBranding(const wchar_t *caption, int color1, int color2) {
+    EngineState &s = g_State;
+    if (caption && *caption)
+        s.LicenseLinkText = caption;
+    const RgbColor before1 = s.BrandColor1, before2 = s.BrandColor2;
+    if (color1 >= 0)
+        s.BrandColor1 = static_cast<RgbColor>(color1);
+    if (color2 >= 0)
+        s.BrandColor2 = static_cast<RgbColor>(color2);
+    // The gradient holds its colours from creation; drop it so the next paint
+    // makes it again in the new colours.
+    if (s.BrandColor1 != before1 || s.BrandColor2 != before2)
+        ReleaseAndNull(s.BrandGradient);
+    if (s.HostWindow) {
+        // Re-measures the link, so its rectangle follows the new caption.
+        BuildTextFormats();
+        InvalidateHost();
+    }
+}
+
+void SetHeroDir(const wchar_t *folder) { g_State.HeroDir = TextOrEmpty(folder); }

@@ -1,0 +1,19 @@
+// The host's commands: page, progress, status, directory, options, branding and
+// the picture folder. Each stores its value and, while attached, puts it on screen.
+#pragma once
+
+#include "engine/state.h"
+
+// Common tail of the page, progress and status commands: take over a finished
+// drag, re-apply a pending frame, then step the clock and paint at once
+// (throttled: at most once per 30 ms).
+void RefreshNow(bool throttled);
+
+void SetState(int page);
+void SetProgress(int progress);
+void SetStatus(const wchar_t *text);
+void SetDir(const wchar_t *directory);
+int GetDir(wchar_t *buffer, int capacity);
+int GetOption(int option);
+void SetBranding(const wchar_t *caption, int color1, int color2);
+void SetHeroDir(const wchar_t *folder);

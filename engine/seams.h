@@ -1,0 +1,14 @@
+// Failure and clock seams. They exist only in the test build (KSUI_TESTING);
+// the shipped library always uses the real platform.
+#pragma once
+
+#include <windows.h>
+
+#ifdef KSUI_TESTING
+namespace TestSeams {
+// When set, NowTick() returns this instead of GetTickCount64().
+extern ULONGLONG (*TickSource)();
+// When a failure code, creating the imaging factory fails with it.
+extern HRESULT WicCreateResult;
+} // namespace TestSeams
+#endif

@@ -1,0 +1,88 @@
+// The exported KSUi functions: thin, C, and never throwing. Each hands its
+// arguments to the engine's free functions; an exception (only an allocation
+// failure can raise one) ends at this boundary with a harmless answer.
+#include "KestoUIEngine.h"
+
+#include "engine/commands.h"
+#include "engine/folder_picker.h"
+#include "engine/lifecycle.h"
+#include "process/process.h"
+
+namespace {
+
+template <class F> int Guarded(int fallback, F body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return fallback;
+    }
+}
+
+template <class F> void Guarded(F body) noexcept {
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int KSUI_CALL KSUiAttach(HWND window, KSUiHostCallback callback) {
+    return Guarded(0, [&] { return Attach(window, callback); });
+}
+
+void KSUI_CALL KSUiDetach(void) {
+    Guarded([] { Detach(); });
+}
+
+int KSUI_CALL KSUiLastError(wchar_t *buffer, int capacity) { return LastErrorText(buffer, capacity); }
+
+int KSUI_CALL KSUiWaitDone(void) {
+    return Guarded(0, [] { return WaitDone(); });
+}
+
+void KSUI_CALL KSUiSetState(int page) {
+    Guarded([&] { SetState(page); });
+}
+
+void KSUI_CALL KSUiSetProgress(int tenthsOfPercent) {
+    Guarded([&] { SetProgress(tenthsOfPercent); });
+}
+
+void KSUI_CALL KSUiSetStatus(const wchar_t *status) {
+    Guarded([&] { SetStatus(status); });
+}
+
+void KSUI_CALL KSUiSetDir(const wchar_t *directory) {
+    Guarded([&] { SetDir(directory); });
+}
+
+int KSUI_CALL KSUiGetDir(wchar_t *buffer, int capacity) { return GetDir(buffer, capacity); }
+
+int KSUI_CALL KSUiGetOption(int option) { return GetOption(option); }
+
+void KSUI_CALL KSUiSetBranding(const wchar_t *licenseCaption, int color1, int color2) {
+    Guarded([&] { SetBranding(licenseCaption, color1, color2); });
+}
+
+void KSUI_CALL KSUiSetHeroDir(const wchar_t *folder) {
+    Guarded([&] { SetHeroDir(folder); });
+}
+
+int KSUI_CALL KSUiBrowseDir(const wchar_t *startPath, wchar_t *buffer, int capacity) {
+    return Guarded(0, [&] { return BrowseDir(startPath, buffer, capacity); });
+}
+
+int KSUI_CALL KSUiIsAppRunning(const wchar_t *exeName) {
+    return Guarded(0, [&] { return IsAppRunning(exeName); });
+}
+
+int KSUI_CALL KSUiKillApp(const wchar_t *exeName, int waitMs) {
+    return Guarded(0, [&] { return KillApp(exeName, waitMs); });
+}
+
+int KSUI_CALL KSUiProcReport(wchar_t *buffer, int capacity) { return ProcReport(buffer, capacity); }
+
+} // extern "C"

@@ -1,0 +1,64 @@
+#include "render/animation.h"
+
+#include "window/layout.h"
+
+namespace {
+
+constexpr float kFirstStepSeconds = 0.016f;
+constexpr float kMaxStepSeconds = 0.1f; // a stall never makes an animation jump further
+constexpr float kHoverRate = 12.0f;
+constexpr float kProgressRate = 6.0f;
+constexpr float kProgressSnap = 0.4f;
+constexpr float kFadeSeconds = 0.6f;
+constexpr ULONGLONG kSlideHoldMs = 2800;
+
+} // namespace
+
+void StepAnimation() {
+    EngineState &s = g_State;
+
+    // --- Frame delta ---
+    const ULONGLONG now = NowTick();
+    float dt = kFirstStepSeconds;
+    if (s.LastFrameTick != 0)
+        dt = static_cast<float>(now - s.LastFrameTick) / 1000.0f;
+    s.LastFrameTick = now;
+    const float d = dt <= kMaxStepSeconds ? dt : kMaxStepSeconds;
+
+    // --- Hover levels ---
+    const float k = kHoverRate * d < 1.0f ? kHoverRate * d : 1.0f;
+    for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
+        const bool lit = id == s.HoverElement && ElementLive(id) &&
+                         (id != ElemInstall || s.Options[OptionAgree - 1] != 0);
+        const float target = lit ? 1.0f : 0.0f;
+        s.HoverLevel[id] = s.HoverLevel[id] + (target - s.HoverLevel[id]) * k;
+    }
+
+    // --- Displayed progress: eased upwards, the last 0.4 snaps ---
+    const float target = static_cast<float>(s.ProgressTarget);
+    const float diff = target - s.ProgressShown;
+    if (diff > kProgressSnap || diff < -kProgressSnap) {
+        const float rate = kProgressRate * d < 1.0f ? kProgressRate * d : 1.0f;
+        s.ProgressShown = diff * rate + s.ProgressShown;
+    } else {
+        s.ProgressShown = target;
+    }
+
+    // --- Carousel timing, installing page only ---
+    if (s.CurrentPage != PageInstalling)
+        return;
+    if (s.NextSlide >= 0) {
+        s.SlideFade = s.SlideFade + d / kFadeSeconds;
+        if (s.SlideFade >= 1.0f) {
+            s.SlideIndex = s.NextSlide;
+            s.NextSlide = -1;
+            s.SlideShownAt = now;
+            s.SlideFade = 0.0f;
+        }
+    } else if (s.SlideShownAt == 0) {
+        s.SlideShownAt = now;
+    } else if (now - s.SlideShownAt > kSlideHoldMs) {
+        s.NextSlide = (s.SlideIndex % 4) + 1;
+        s.SlideFade = 0.0f;
+    }
+}

@@ -1,0 +1,79 @@
+#include "render/frame.h"
+
+#include "render/carousel.h"
+#include "render/installing_page.h"
+#include "render/resources.h"
+#include "render/welcome_page.h"
+#include "window/layout.h"
+
+namespace {
+
+constexpr float kHeroHeightInstalling = 597.0f;
+constexpr float kHoverVisible = 0.01f;
+
+} // namespace
+
+void PaintFrame() {
+    EngineState &s = g_State;
+    // Nothing at all is drawn, not even the white, until every resource exists.
+    if (!EnsureDeviceResources())
+        return;
+    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    target->BeginDraw();
+    target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
+
+    DrawHeroArea(s.CurrentPage == PageInstalling ? kHeroHeightInstalling : kCanvasBaseHeight);
+    switch (s.CurrentPage) {
+    case PageWelcome:
+        DrawWelcomePage();
+        break;
+    case PageInstalling:
+        DrawInstallingPage();
+        break;
+    case PageFinished:
+        DrawPillButton(ElemLaunch, L"立即体验");
+        break;
+    default:
+        break;
+    }
+    DrawTitleButtons();
+
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    // A lost device is rebuilt by the next frame; any other failure is left to it too.
+    if (target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET))
+        ReleaseDeviceResources();
+}
+
+void DrawTitleButtons() {
+    EngineState &s = g_State;
+    const float bs = ButtonBoost();
+    for (int id = ElemMinimize; id <= ElemClose; ++id) {
+        const D2D1_RECT_F r = ElementRect(id);
+        const float cx = (r.left + r.right) * 0.5f;
+        const float cy = (r.top + r.bottom) * 0.5f;
+        const float v = s.HoverLevel[id];
+
+        if (v > kHoverVisible) {
+            if (id == ElemClose)
+                SetBrush(kColorCloseHover, v);
+            else
+                SetBrush(kColorBlack, 0.08f * v);
+            // One unit (times the boost) wider than the button, so the disc overhangs it a little.
+            s.RenderTarget->FillEllipse(D2D1::Ellipse(D2D1::Point2F(cx, cy), 15.0f * bs, 15.0f * bs), s.Brush);
+        }
+        // The cross turns white on the red disc.
+        SetBrush(id == ElemClose && v > 0.0f ? MixColor(kColorText, kColorWhite, v) : kColorText, 1.0f);
+        const float stroke = 1.5f * bs;
+        if (id == ElemMinimize) {
+            s.RenderTarget->DrawLine(D2D1::Point2F(cx - 6.0f * bs, cy), D2D1::Point2F(cx + 6.0f * bs, cy), s.Brush,
+                                     stroke, s.StrokeStyle);
+        } else {
+            const float a = 5.5f * bs;
+            s.RenderTarget->DrawLine(D2D1::Point2F(cx - a, cy - a), D2D1::Point2F(cx + a, cy + a), s.Brush, stroke,
+                                     s.StrokeStyle);
+            s.RenderTarget->DrawLine(D2D1::Point2F(cx + a, cy - a), D2D1::Point2F(cx - a, cy + a), s.Brush, stroke,
+                                     s.StrokeStyle);
+        }
+    }
+}

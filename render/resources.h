@@ -1,0 +1,39 @@
+// Drawing resources: the factories, stroke style and text formats that live
+// from attach to detach, and the render target, brushes and pictures that the
+// first paint creates and a lost device throws away.
+#pragma once
+
+#include "engine/state.h"
+
+// Palette of fixed colours (0x00RRGGBB).
+constexpr RgbColor kColorWhite = 0xFFFFFF;
+constexpr RgbColor kColorBlack = 0x000000;
+constexpr RgbColor kColorText = 0x3A3F47;
+constexpr RgbColor kColorSecondary = 0x8A8F99;
+constexpr RgbColor kColorBoxBorder = 0xC2C7D1;
+constexpr RgbColor kColorInstallDisabled = 0xC2D4F6;
+constexpr RgbColor kColorDirBox = 0xF4F5F9;
+constexpr RgbColor kColorChangeHover = 0xEAF1FE;
+constexpr RgbColor kColorTrack = 0xE9EBF2;
+constexpr RgbColor kColorCloseHover = 0xE81123;
+
+// Attach steps 6 to 10: both factories, the imaging factory (recorded but not
+// fatal when missing), the stroke style and the text formats. On a fatal
+// failure the stage is recorded and false returned.
+bool CreateDeviceIndependentResources();
+// Releases the formats, the stroke style and the three factories, in that order.
+void ReleaseDeviceIndependentResources();
+
+bool BuildTextFormats();
+float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format);
+
+bool EnsureDeviceResources();
+void ReleaseDeviceResources();
+
+D2D1_COLOR_F ColorF(RgbColor color, float alpha);
+void SetBrush(RgbColor color, float alpha);
+void DrawLabel(const wchar_t *text, IDWriteTextFormat *format, RgbColor color, const D2D1_RECT_F &rect, float alpha);
+RgbColor MixColor(RgbColor from, RgbColor to, float t);
+
+// The licence link's caption: the host's text, or the built-in one.
+const wchar_t *LicenseCaption();

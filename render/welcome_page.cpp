@@ -1,0 +1,146 @@
+#include "render/welcome_page.h"
+
+#include "render/resources.h"
+#include "window/layout.h"
+
+namespace {
+
+constexpr float kHoverVisible = 0.01f;
+
+void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
+    g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
+}
+
+void DrawChevron(RgbColor color, float b, float r) {
+    EngineState &s = g_State;
+    const float cx = 988.0f - 8.0f * b;
+    const float cy = (r + (r + 22.0f * b)) * 0.5f + b;
+    // Points down while the panel is closed, up while it is open.
+    const float d = s.CustomPanelOpen ? -1.0f : 1.0f;
+    const D2D1_POINT_2F left = D2D1::Point2F(cx - 4.6f * b, cy - 2.1f * b * d);
+    const D2D1_POINT_2F tip = D2D1::Point2F(cx, cy + 2.3f * b * d);
+    const D2D1_POINT_2F right = D2D1::Point2F(cx + 4.6f * b, cy - 2.1f * b * d);
+    SetBrush(color, 1.0f);
+    s.RenderTarget->DrawLine(left, tip, s.Brush, 1.7f * b, s.StrokeStyle);
+    s.RenderTarget->DrawLine(tip, right, s.Brush, 1.7f * b, s.StrokeStyle);
+}
+
+void DrawCustomPanel(float b, float bs) {
+    EngineState &s = g_State;
+    const float d = DirRowTop();
+    DrawLabel(L"安装位置", s.LabelFormat, kColorSecondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
+              1.0f);
+
+    // The EDIT box sits inside this field and paints the same colour.
+    SetBrush(kColorDirBox, 1.0f);
+    FillRounded(D2D1::RectF(60.0f + 90.0f * b, d, 964.0f - 98.0f * bs - 16.0f, d + 30.0f * b), 6.0f * b, s.Brush);
+
+    const D2D1_RECT_F change = ElementRect(ElemChangeDir);
+    const float v = s.HoverLevel[ElemChangeDir];
+    if (v > kHoverVisible) {
+        SetBrush(kColorChangeHover, v);
+        FillRounded(change, 6.0f * b, s.Brush);
+    }
+    SetBrush(s.BrandColor1, 1.0f);
+    s.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(change, 6.0f * b, 6.0f * b), s.Brush, b);
+    DrawLabel(L"更改", s.SmallButtonFormat, s.BrandColor1, change, 1.0f);
+
+    static const struct {
+        int Element;
+        int Option;
+        const wchar_t *Caption;
+    } kOptions[3] = {
+        {ElemOptDesktop, OptionDesktopShortcut, L"桌面快捷方式"},
+        {ElemOptStartMenu, OptionStartMenu, L"添加到开始菜单"},
+        {ElemOptAutoStart, OptionAutoStart, L"开机自动启动"},
+    };
+    for (const auto &option : kOptions) {
+        DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
+        const D2D1_RECT_F r = ElementRect(option.Element);
+        const float m = (r.top + r.bottom) * 0.5f;
+        DrawLabel(option.Caption, s.LabelFormat, kColorText,
+                  D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
+    }
+}
+
+} // namespace
+
+void DrawPillButton(int id, const wchar_t *caption) {
+    EngineState &s = g_State;
+    const D2D1_RECT_F r = ElementRect(id);
+    const float radius = (r.bottom - r.top) * 0.5f;
+    if (id == ElemInstall && s.Options[OptionAgree - 1] == 0) {
+        // Disabled until the agreement is ticked: flat, no hover, no press.
+        SetBrush(kColorInstallDisabled, 1.0f);
+        FillRounded(r, radius, s.Brush);
+    } else {
+        s.BrandGradient->SetStartPoint(D2D1::Point2F(r.left, 0.0f));
+        s.BrandGradient->SetEndPoint(D2D1::Point2F(r.right, 0.0f));
+        FillRounded(r, radius, s.BrandGradient);
+        const float v = s.HoverLevel[id];
+        if (v > kHoverVisible) {
+            SetBrush(kColorWhite, 0.13f * v);
+            FillRounded(r, radius, s.Brush);
+        }
+        if (s.PressedElement == id && s.HoverElement == id) {
+            SetBrush(kColorBlack, 0.1f);
+            FillRounded(r, radius, s.Brush);
+        }
+    }
+    DrawLabel(caption, s.ButtonFormat, kColorWhite, r, 1.0f);
+}
+
+void DrawCheckBox(int id, bool checked) {
+    EngineState &s = g_State;
+    const D2D1_RECT_F r = ElementRect(id);
+    // Drawn on a grid of sixteenths of the box, so every detail scales with it.
+    const float u = (r.right - r.left) * 0.0625f;
+    const D2D1_ROUNDED_RECT box = D2D1::RoundedRect(r, 3.5f * u, 3.5f * u);
+    if (checked) {
+        SetBrush(s.BrandColor1, 1.0f);
+        s.RenderTarget->FillRoundedRectangle(box, s.Brush);
+        SetBrush(kColorWhite, 1.0f);
+        const D2D1_POINT_2F a = D2D1::Point2F(r.left + 3.6f * u, r.top + 8.4f * u);
+        const D2D1_POINT_2F m = D2D1::Point2F(r.left + 6.8f * u, r.top + 11.4f * u);
+        const D2D1_POINT_2F e = D2D1::Point2F(r.left + 12.5f * u, r.top + 4.8f * u);
+        s.RenderTarget->DrawLine(a, m, s.Brush, 1.8f * u, s.StrokeStyle);
+        s.RenderTarget->DrawLine(m, e, s.Brush, 1.8f * u, s.StrokeStyle);
+        return;
+    }
+    SetBrush(kColorWhite, 1.0f);
+    s.RenderTarget->FillRoundedRectangle(box, s.Brush);
+    SetBrush(MixColor(kColorBoxBorder, s.BrandColor1, s.HoverLevel[id]), 1.0f);
+    s.RenderTarget->DrawRoundedRectangle(box, s.Brush, 1.2f * u);
+}
+
+void DrawWelcomePage() {
+    EngineState &s = g_State;
+    const float b = s.ContentBoost;
+    const float bs = ButtonBoost();
+    const float r = BottomRowTop();
+
+    DrawPillButton(ElemInstall, L"快速安装");
+    DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
+    const float captionLeft = 36.0f + 26.0f * b;
+    DrawLabel(L"我已阅读并同意", s.CaptionFormat, kColorText,
+              D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
+
+    // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
+    const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
+    if (link.right > link.left)
+        DrawLabel(LicenseCaption(), s.LinkFormat, s.BrandColor1, link, 1.0f);
+    const float underline = s.HoverLevel[ElemLicenseLink];
+    if (underline > kHoverVisible) {
+        SetBrush(s.BrandColor1, underline);
+        s.RenderTarget->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
+                                 D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
+    }
+
+    const RgbColor toggle = MixColor(kColorSecondary, s.BrandColor1, s.HoverLevel[ElemCustomToggle]);
+    DrawLabel(L"自定义安装", s.CaptionFormat, toggle,
+              D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
+    DrawChevron(toggle, b, r);
+
+    if (s.CustomPanelOpen)
+        DrawCustomPanel(b, bs);
+}

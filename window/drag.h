@@ -1,0 +1,22 @@
+// Dragging the window on the installing page while the host's thread is busy:
+// a background thread watches the mouse button, shows a ghost of the window
+// that follows the cursor, and the window thread moves the real window to the
+// drop point at its next frame tick or host command.
+#pragma once
+
+#include "engine/state.h"
+
+constexpr wchar_t kGhostClassName[] = L"KestoUiGhost";
+constexpr int kParkPosition = -32000;
+
+// Creates DragStopEvent and the drag thread (attach).
+void StartDragThread();
+// Signals the thread, waits at most 1000 ms for it, closes both handles, and
+// puts the host where an unfinished drag left the ghost (detach).
+void StopDragThread();
+// Window thread: parks the host during a drag, places it at the drop point
+// after the release. Never blocks.
+void SyncDragState();
+
+DWORD WINAPI DragThreadMain(LPVOID);
+LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

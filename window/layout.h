@@ -1,0 +1,25 @@
+// Where each interactive element lies on the design canvas, which elements
+// exist on which page, and what is under a point.
+#pragma once
+
+#include "engine/state.h"
+
+// Buttons grow only 35 % as fast as text: (ContentBoost - 1) * 0.35 + 1.
+float ButtonBoost();
+// 745, or 745 + 150 * ContentBoost on the welcome page with the panel open.
+float CanvasHeight();
+// Top of the bottom row (agreement, licence link, custom-install toggle).
+float BottomRowTop();
+// Top of the directory row and of the option row inside the custom panel.
+float DirRowTop();
+float OptionRowTop();
+
+// Rectangle of element 1..11; (0, 0, 0, 0) for any other id. Half-open:
+// left <= x < right, top <= y < bottom.
+D2D1_RECT_F ElementRect(int id);
+bool ElementLive(int id);
+// First live element containing the point, or 0.
+int HitTest(float x, float y);
+
+// Client pixels to design units, for the window procedure and the drag thread.
+D2D1_POINT_2F DesignFromClient(int x, int y);

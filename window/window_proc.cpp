@@ -1,0 +1,337 @@
+#include "window/window_proc.h"
+
+#include "engine/lifecycle.h"
+#include "render/animation.h"
+#include "render/frame.h"
+#include "window/drag.h"
+#include "window/layout.h"
+#include "window/scaling.h"
+
+#include <dwmapi.h>
+#include <windowsx.h>
+
+namespace {
+
+constexpr ULONGLONG kRevealAfterShowMs = 150;
+constexpr COLORREF kDirEditBackground = RGB(0xF4, 0xF5, 0xF9);
+constexpr COLORREF kDirEditText = RGB(0x3A, 0x3F, 0x47);
+
+LRESULT Forward(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_State.PrevWndProc)
+        return CallWindowProcW(g_State.PrevWndProc, window, msg, wParam, lParam);
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void Invalidate(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+void SetCloak(HWND window, BOOL cloaked) { DwmSetWindowAttribute(window, DWMWA_CLOAK, &cloaked, sizeof cloaked); }
+
+// The signed 16-bit client coordinates of a mouse message, in design units.
+D2D1_POINT_2F MousePoint(LPARAM lParam) { return DesignFromClient(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+
+int HitAt(LPARAM lParam) {
+    const D2D1_POINT_2F p = MousePoint(lParam);
+    return HitTest(p.x, p.y);
+}
+
+bool InstallBlocked(int id) { return id == ElemInstall && g_State.Options[OptionAgree - 1] == 0; }
+
+void CallBack(HostAction action) {
+    if (g_State.Callback)
+        g_State.Callback(action);
+}
+
+void Toggle(int &flag) { flag = flag == 0 ? 1 : 0; }
+
+// --- Reveal ---
+
+void Reveal(HWND window) {
+    g_State.Revealed = true;
+    SetCloak(window, FALSE);
+    ApplyWindowFrame();
+}
+
+bool CanReveal(HWND window) {
+    return !g_State.Revealed && g_State.DragState == DragIdle && IsWindowVisible(window);
+}
+
+// --- Timers ---
+
+void OnRevealTimer(HWND window) {
+    KillTimer(window, kRevealTimerId);
+    if (CanReveal(window))
+        Reveal(window);
+    // ApplyWindowFrame disabled the system's transitions; give them back.
+    const BOOL off = FALSE;
+    DwmSetWindowAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &off, sizeof off);
+}
+
+void OnFrameTimer(HWND window) {
+    EngineState &s = g_State;
+    SyncDragState();
+    if (s.FrameReapplyPending && s.DragState == DragIdle) {
+        s.FrameReapplyPending = false;
+        ApplyWindowFrame();
+    }
+    if (s.DragState == DragIdle && MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
+        RelayoutForDisplay(false);
+    StepAnimation();
+    // The whole canvas is repainted about 30 times a second.
+    if (s.HostWindow)
+        Invalidate(window);
+}
+
+// --- Press and release ---
+
+LRESULT OnPress(HWND window, LPARAM lParam) {
+    EngineState &s = g_State;
+    const int h = HitAt(lParam);
+    s.HoverElement = h;
+    if (h == ElemNone || InstallBlocked(h))
+        return 0;
+    s.PressedElement = h;
+    SetCapture(window);
+    Invalidate(window);
+    return 0;
+}
+
+LRESULT OnRelease(HWND window, LPARAM lParam) {
+    EngineState &s = g_State;
+    const int h = HitAt(lParam);
+    const int p = s.PressedElement;
+    s.PressedElement = ElemNone;
+    if (GetCapture() == window)
+        ReleaseCapture();
+    // A press that left its element, or whose element went away, does nothing.
+    if (p == ElemNone || h != p || !ElementLive(h) || InstallBlocked(h)) {
+        Invalidate(window);
+        return 0;
+    }
+    PerformElementAction(h);
+    return 0;
+}
+
+} // namespace
+
+// --- Element actions ---
+
+void PerformElementAction(int element) {
+    EngineState &s = g_State;
+    switch (element) {
+    case ElemMinimize:
+        ShowWindow(s.HostWindow, SW_MINIMIZE);
+        break;
+    case ElemClose:
+        if (s.Decision == WaitPending)
+            s.Decision = WaitClosed;
+        else
+            CallBack(ActionClose);
+        break;
+    case ElemInstall:
+        if (s.Options[OptionAgree - 1] != 0)
+            CallBack(ActionInstall);
+        break;
+    case ElemAgree:
+        Toggle(s.Options[OptionAgree - 1]);
+        break;
+    case ElemLicenseLink:
+        CallBack(ActionShowLicense);
+        break;
+    case ElemCustomToggle:
+        s.CustomPanelOpen = !s.CustomPanelOpen;
+        ApplyWindowSize(false);
+        LayoutDirEdit();
+        break;
+    case ElemChangeDir:
+        CallBack(ActionChangeDir);
+        break;
+    case ElemOptDesktop:
+        Toggle(s.Options[OptionDesktopShortcut - 1]);
+        break;
+    case ElemOptStartMenu:
+        Toggle(s.Options[OptionStartMenu - 1]);
+        break;
+    case ElemOptAutoStart:
+        Toggle(s.Options[OptionAutoStart - 1]);
+        break;
+    case ElemLaunch:
+        if (s.Decision == WaitPending)
+            s.Decision = WaitLaunch;
+        else
+            CallBack(ActionLaunch);
+        break;
+    default:
+        break;
+    }
+    // The callback may have detached or destroyed the window.
+    if (s.HostWindow)
+        Invalidate(s.HostWindow);
+}
+
+// --- The window procedure ---
+
+LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    EngineState &s = g_State;
+    switch (msg) {
+    case WM_SIZE: {
+        const UINT width = LOWORD(lParam), height = HIWORD(lParam);
+        // A minimised window reports 0 x 0: keep the scale and the target as they
+        // are, or the next resize or hit test would work from a scale of 0.
+        if (!s.RenderTarget || width == 0 || height == 0)
+            return 0;
+        {
+            s.RenderTarget->Resize(D2D1::SizeU(width, height));
+            s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
+            LayoutDirEdit();
+            Invalidate(window);
+        }
+        return 0;
+    }
+
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(window, &ps);
+        PaintFrame();
+        EndPaint(window, &ps);
+        // A window that was visible before it was attached has ShowTick 0 and is
+        // revealed by its first paint.
+        if (CanReveal(window) && NowTick() - s.ShowTick >= kRevealAfterShowMs)
+            Reveal(window);
+        return 0;
+    }
+
+    case WM_ERASEBKGND:
+        return 1;
+
+    case WM_SHOWWINDOW:
+        if (wParam) {
+            s.ShowTick = NowTick();
+            ApplyWindowFrame();
+            PaintFrame();
+            UpdateWindow(window);
+            SetTimer(window, kRevealTimerId, kRevealTimerMs, nullptr);
+        }
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && s.HoverElement != ElemNone && !InstallBlocked(s.HoverElement)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return 1;
+        }
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_WINDOWPOSCHANGED: {
+        const WINDOWPOS *pos = reinterpret_cast<const WINDOWPOS *>(lParam);
+        // Our own frame changes are marked by FrameApplying; anybody else's after
+        // the reveal is answered by applying the frame again at the next tick.
+        if (pos && (pos->flags & SWP_FRAMECHANGED) && !s.FrameApplying && s.Revealed)
+            s.FrameReapplyPending = true;
+        return Forward(window, msg, wParam, lParam);
+    }
+
+    case WM_DISPLAYCHANGE:
+        RelayoutForDisplay(true);
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_NCDESTROY: {
+        WNDPROC previous = s.PrevWndProc;
+        ReleaseWindowResources(window);
+        if (previous)
+            return CallWindowProcW(previous, window, msg, wParam, lParam);
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+
+    case WM_NCCALCSIZE:
+        // No non-client frame: the client area is the whole window.
+        return 0;
+
+    case WM_NCHITTEST: {
+        if (s.CurrentPage == PageInstalling)
+            return HTCLIENT; // the drag thread moves the window on this page
+        POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(window, &p);
+        const D2D1_POINT_2F d = DesignFromClient(p.x, p.y);
+        return HitTest(d.x, d.y) != ElemNone ? HTCLIENT : HTCAPTION;
+    }
+
+    case WM_NCACTIVATE: {
+        BOOL composition = FALSE;
+        if (SUCCEEDED(DwmIsCompositionEnabled(&composition)) && !composition)
+            return 1; // no system caption drawn over the canvas
+        return Forward(window, msg, wParam, lParam);
+    }
+
+    case WM_NCLBUTTONDBLCLK:
+        return 0; // a double click on empty space neither maximises nor restores
+
+    case WM_TIMER:
+        if (wParam == kRevealTimerId) {
+            OnRevealTimer(window);
+            return 0;
+        }
+        if (wParam == kFrameTimerId) {
+            OnFrameTimer(window);
+            return 0;
+        }
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_CTLCOLOREDIT:
+        if (s.DirEdit && reinterpret_cast<HWND>(lParam) == s.DirEdit) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, kDirEditBackground);
+            SetTextColor(dc, kDirEditText);
+            return reinterpret_cast<LRESULT>(s.DirEditBrush);
+        }
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_MOUSEMOVE: {
+        const int h = HitAt(lParam);
+        if (h != s.HoverElement) {
+            s.HoverElement = h;
+            Invalidate(window);
+        }
+        if (!s.LeaveTracking) {
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+            TrackMouseEvent(&track);
+            s.LeaveTracking = true;
+        }
+        return 0;
+    }
+
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        return OnPress(window, lParam);
+
+    case WM_LBUTTONUP:
+        return OnRelease(window, lParam);
+
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window)
+            s.PressedElement = ElemNone;
+        return Forward(window, msg, wParam, lParam);
+
+    case WM_MOUSELEAVE:
+        s.LeaveTracking = false;
+        if (s.HoverElement != ElemNone) {
+            s.HoverElement = ElemNone;
+            Invalidate(window);
+        }
+        return 0;
+
+    case WM_DPICHANGED: {
+        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+        if (suggested)
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RelayoutForDisplay(false);
+        return 0;
+    }
+
+    case WM_DWMCOMPOSITIONCHANGED:
+        ApplyWindowFrame();
+        return Forward(window, msg, wParam, lParam);
+
+    default:
+        return Forward(window, msg, wParam, lParam);
+    }
+}
