@@ -138,7 +138,8 @@ const RectCase kRectCases[] = {
      {kLinkLeft, kR, kLinkLeft + kLicenseWidth * kB, 22.0f * kB + kR}},
     {"custom toggle below the open panel, boost 1.1", kPanelB, ElemCustomToggle,
      {kToggleLeft, kROpen, 988, 22.0f * kB + kROpen}},
-    {"change directory, boost 1.1", kPanelB, ElemChangeDir, {964.0f - 98.0f * kS, kDc - 18.0f * kS, 964, 18.0f * kS + kDc}},
+    {"change directory, boost 1.1", kPanelB, ElemChangeDir,
+     {964.0f - 98.0f * kS, kDc - 18.0f * kS, 964, 18.0f * kS + kDc}},
     {"auto-start option, boost 1.1", kPanelB, ElemOptAutoStart, {690, kO, 690.0f + 16.0f * kB, kO + 16.0f * kB}},
 
     {"no element", kWelcome1, ElemNone, {0, 0, 0, 0}},
