@@ -32,7 +32,7 @@ float DirRowCentre() {
 
 D2D1_RECT_F LicenseLinkRect(float b, float r) {
     const float left = 26.0f * b + 36.0f + g_State.AgreeTextWidth + 2.0f;
-    const float toggleLeft = 988.0f - g_State.CustomTextWidth - 18.0f * b;
+    const float toggleLeft = ElementRect(ElemCustomToggle).left;
     // A long caption shortens the link, down to nothing, but never lets it come
     // within 16 * B of the toggle.
     const float room = toggleLeft - 16.0f * b - left;
