@@ -131,8 +131,8 @@ float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format) {
     if (!g_State.DWriteFactory || !format || !text)
         return 0.0f;
     IDWriteTextLayout *layout = nullptr;
-    if (FAILED(g_State.DWriteFactory->CreateTextLayout(text, static_cast<UINT32>(wcslen(text)), format, 10000.0f,
-                                                       100.0f, &layout)))
+    if (FAILED(g_State.DWriteFactory->CreateTextLayout(text, LayoutLength(text), format, 10000.0f, 100.0f,
+                                                       &layout)))
         return 0.0f;
     DWRITE_TEXT_METRICS metrics = {};
     layout->GetMetrics(&metrics);
@@ -224,13 +224,24 @@ D2D1_COLOR_F ColorF(RgbColor color, float alpha) {
 
 void SetBrush(RgbColor color, float alpha) { g_State.Brush->SetColor(ColorF(color, alpha)); }
 
+UINT32 LayoutLength(const wchar_t *text) {
+    size_t length = wcsnlen(text, kMaxLayoutText + 1);
+    if (length > kMaxLayoutText) {
+        length = kMaxLayoutText;
+        // Never cut a surrogate pair in half.
+        if (IS_HIGH_SURROGATE(text[length - 1]))
+            --length;
+    }
+    return static_cast<UINT32>(length);
+}
+
 void DrawLabel(const wchar_t *text, IDWriteTextFormat *format, RgbColor color, const D2D1_RECT_F &rect,
                float alpha) {
     // A format lost in a failed rebuild is skipped, never drawn with.
     if (!format || !text)
         return;
     SetBrush(color, alpha);
-    g_State.RenderTarget->DrawText(text, static_cast<UINT32>(wcslen(text)), format, rect, g_State.Brush,
+    g_State.RenderTarget->DrawText(text, LayoutLength(text), format, rect, g_State.Brush,
                                    D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
 }
 

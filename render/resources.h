@@ -27,6 +27,12 @@ void ReleaseDeviceIndependentResources();
 bool BuildTextFormats();
 float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format);
 
+// Texts are laid out and drawn up to this many UTF-16 units: every row of the
+// canvas shows far fewer, and a host's megabyte of status text must not cost a
+// megabyte of layout in every frame. The stored texts stay whole.
+constexpr size_t kMaxLayoutText = 1024;
+UINT32 LayoutLength(const wchar_t *text);
+
 bool EnsureDeviceResources();
 void ReleaseDeviceResources();
 
