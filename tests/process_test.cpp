@@ -6,6 +6,7 @@
 
 #include "KestoUIEngine.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -45,6 +46,22 @@ const std::wstring &ScratchRoot() {
     }();
     return root;
 }
+
+// Removes this run's temporary folder once every test has ended.
+class RemoveTemporaryFolder : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        std::wstring from = ScratchRoot();
+        from.push_back(L'\0'); // a list of paths, ended by an empty one
+        SHFILEOPSTRUCTW op = {};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationW(&op);
+    }
+};
+::testing::Environment *const g_RemoveTemporaryFolder =
+    ::testing::AddGlobalTestEnvironment(new RemoveTemporaryFolder);
 
 // A name no other process has: the test's pid keeps parallel runs apart.
 std::wstring UniqueName(const std::wstring &tag) { return L"kp" + Num(GetCurrentProcessId()) + L"_" + tag + L".exe"; }
@@ -237,9 +254,15 @@ TEST_F(ProcessTest, ReportCopyOutHonoursEveryCapacity) {
         int Expected; // characters written, or -1 for "nothing written at all"
     };
     const Case cases[] = {
-        {true, 100, -1},          {false, 0, -1},      {false, -1, -1},          {false, INT_MIN, -1},
-        {false, 1, 0},            {false, 2, 1},       {false, length, length - 1}, {false, length + 1, length},
-        {false, INT_MAX, length},
+        {true, 100, -1},
+        {false, 0, -1},
+        {false, -1, -1},
+        {false, INT_MIN, -1},
+        {false, 1, 0},                 // only the terminator
+        {false, 2, 1},
+        {false, length, length - 1},   // one short: the last character is cut
+        {false, length + 1, length},   // exactly enough
+        {false, INT_MAX, length},      // a huge capacity writes no more than the report
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "capacity " << c.Capacity << (c.NullBuffer ? " null buffer" : ""));
