@@ -15,6 +15,11 @@ void WalkUpToExisting(wchar_t *path) {
             path[0] = L'\0';
             return;
         }
+        // "D:" alone names drive D's current folder, not its root: keep "D:\".
+        if (separator == path + 2 && path[1] == L':' && separator[1] != L'\0') {
+            separator[1] = L'\0';
+            continue;
+        }
         *separator = L'\0';
     }
 }

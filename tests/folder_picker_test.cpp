@@ -91,6 +91,8 @@ TEST(FolderPickerWalk, StopsAtTheNearestExistingPart) {
         {t.Root + L"\\missing\\", t.Root},                  // a trailing backslash is one more level
         {ForwardSlashes(t.Apps + L"\\product"), L""},       // only backslashes separate: emptied at once
         {ForwardSlashes(t.Apps), ForwardSlashes(t.Apps)},   // but an existing one is kept
+        {L"C:\\no_such_folder_anywhere", L"C:\\"},          // a drive's root keeps its backslash
+        {L"Q:\\missing", L""},                               // no such drive at all
         {L"no_such_folder_anywhere", L""},                  // nothing left to cut
         {L"", L""},
     };
