@@ -97,6 +97,12 @@ void ReleaseWindowResources(HWND window) {
     }
     s.HostWindow = nullptr;
     s.DirEdit = nullptr;
+    // Hover, press and the leave request belong to this window. A leave still
+    // marked as requested would keep the next attachment from ever asking for
+    // one, and its hover would stick when the mouse leaves.
+    s.HoverElement = ElemNone;
+    s.PressedElement = ElemNone;
+    s.LeaveTracking = false;
     if (s.DirEditFont) {
         DeleteObject(s.DirEditFont);
         s.DirEditFont = nullptr;
