@@ -1,0 +1,317 @@
+// Scaling, placement and the directory EDIT box, read back from real windows.
+//
+// The stage: scripts/test runs Xvfb at 1920 x 1040 with no window manager, so
+// the work area is the whole screen, and the prefix has LogPixels = 96. Wine
+// processes are per-monitor DPI aware, so GetDpiForWindow reports that value.
+// A process reads LogPixels (HKCU\Control Panel\Desktop) once, when it starts:
+// for 144 DPI the test writes 144 there while the wineserver runs and starts a
+// second copy of itself, which sees 144 while this process keeps 96.
+#include "tests/host/test_host.h"
+
+#include "KestoUIEngine.h"
+#include "window/layout.h"
+#include "window/scaling.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace TestHost;
+
+// 0.85 / WindowScale at the 0.6 floor, in the engine's own order of operations.
+const float kBoostAt96 = 1.0f / 0.6f * 0.85f;
+const float kScaleFromWidth614 = 614.0f / 1024.0f;
+
+RECT WindowRectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT r = WindowRectOf(child);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+LOGFONTW EditFont(HWND edit) {
+    LOGFONTW font = {};
+    HFONT handle = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
+    EXPECT_TRUE(handle);
+    EXPECT_EQ(static_cast<int>(sizeof font), GetObjectW(handle, sizeof font, &font));
+    return font;
+}
+
+class ScalingTest : public AttachedTest {
+  public:
+    void ClickElement(int element) { Click(window_, ElementCentre(element).x, ElementCentre(element).y); }
+    HWND Edit() { return GetDlgItem(window_, kDirEditId); }
+};
+
+TEST_F(ScalingTest, WorkedNumbersOnA1920x1040WorkAreaAt96Dpi) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ASSERT_EQ(1920, work.right - work.left) << "the test bench's Xvfb screen sets the work area";
+    ASSERT_EQ(1040, work.bottom - work.top);
+    ASSERT_EQ(96u, WindowDpi(window_));
+
+    EXPECT_EQ(kBoostAt96, g_State.ContentBoost);
+    // From the first paint on, the scale is the real client width over 1024.
+    EXPECT_EQ(kScaleFromWidth614, g_State.WindowScale);
+    const RECT r = WindowRectOf(window_);
+    EXPECT_EQ(653, r.left);
+    EXPECT_EQ(296, r.top);
+    EXPECT_EQ(614, r.right - r.left);
+    EXPECT_EQ(447, r.bottom - r.top);
+    RECT client = {};
+    GetClientRect(window_, &client);
+    EXPECT_EQ(614, client.right) << "no non-client frame";
+    EXPECT_EQ(447, client.bottom);
+}
+
+struct PanelStep {
+    const char *name;
+    void (*act)(ScalingTest &test);
+    int width, height;
+    bool editShown;
+};
+
+TEST_F(ScalingTest, PanelSizesTheWindowAndPlacesTheDirEdit) {
+    const PanelStep kSteps[] = {
+        {"open", [](ScalingTest &t) { t.ClickElement(ElemCustomToggle); }, 614, 574, true},
+        {"close", [](ScalingTest &t) { t.ClickElement(ElemCustomToggle); }, 614, 447, false},
+        {"open again", [](ScalingTest &t) { t.ClickElement(ElemCustomToggle); }, 614, 574, true},
+        {"welcome page set again keeps it open", [](ScalingTest &) { KSUiSetState(PageWelcome); }, 614, 574, true},
+        {"installing page closes it", [](ScalingTest &) { KSUiSetState(PageInstalling); }, 614, 447, false},
+        {"back on welcome it stays closed", [](ScalingTest &) { KSUiSetState(PageWelcome); }, 614, 447, false},
+    };
+    for (const PanelStep &step : kSteps) {
+        SCOPED_TRACE(step.name);
+        step.act(*this);
+        const RECT r = WindowRectOf(window_);
+        EXPECT_EQ(653, r.left) << "the window grows downwards from its corner";
+        EXPECT_EQ(296, r.top);
+        EXPECT_EQ(step.width, r.right - r.left);
+        EXPECT_EQ(step.height, r.bottom - r.top);
+        EXPECT_EQ(step.editShown, IsWindowVisible(Edit()) != FALSE);
+    }
+}
+
+TEST_F(ScalingTest, DirEditSitsOverItsFieldWithItsFont) {
+    ClickElement(ElemCustomToggle);
+    HWND edit = Edit();
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(0x40000080 | WS_VISIBLE, GetWindowLongW(edit, GWL_STYLE) & (0x40000080 | WS_VISIBLE));
+
+    const RECT r = ChildRect(edit);
+    EXPECT_EQ(119, r.left);
+    EXPECT_EQ(469, r.top);
+    EXPECT_EQ(374, r.right - r.left);
+    // Opening the panel resized the window, and WM_SIZE set the scale to 614 / 1024:
+    // 20 x B x 0.599609375 truncates to 16 (it would be 17 at exactly 0.6).
+    EXPECT_EQ(16, r.bottom - r.top);
+
+    const LOGFONTW font = EditFont(edit);
+    EXPECT_EQ(-12, font.lfHeight);
+    EXPECT_EQ(FW_NORMAL, font.lfWeight);
+    EXPECT_EQ(CLEARTYPE_QUALITY, font.lfQuality);
+    EXPECT_STREQ(L"Microsoft YaHei", font.lfFaceName);
+}
+
+TEST_F(ScalingTest, WmSizeTakesTheScaleFromTheClientWidth) {
+    struct Case {
+        int width, height;
+        float scale;
+        int editHeight;
+    };
+    const Case kCases[] = {
+        {1024, 745, 1.0f, 28},              // 20 x B at scale 1
+        {614, 447, kScaleFromWidth614, 16},
+        {0, 0, kScaleFromWidth614, 16},     // minimised: ignored
+        {0, 447, kScaleFromWidth614, 16},
+    };
+    Received().clear();
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        EXPECT_EQ(0, SendMessageW(window_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.width, c.height)));
+        EXPECT_EQ(c.scale, g_State.WindowScale);
+        const RECT r = ChildRect(Edit());
+        EXPECT_EQ(c.editHeight, r.bottom - r.top);
+    }
+    EXPECT_EQ(0, CountReceived(WM_SIZE)) << "WM_SIZE is answered here";
+}
+
+TEST_F(ScalingTest, DisplayChangeOnTheSameMonitorRecentresAtTheSameSize) {
+    SetWindowPos(window_, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Received().clear();
+    SendMessageW(window_, WM_DISPLAYCHANGE, 24, MAKELPARAM(1920, 1040));
+    // The scale read from the client width (0.599609375) differs from the computed
+    // 0.6, so the layout runs again and centres the window.
+    EXPECT_EQ(0.6f, g_State.WindowScale);
+    EXPECT_EQ(kBoostAt96, g_State.ContentBoost);
+    const RECT r = WindowRectOf(window_);
+    EXPECT_EQ(653, r.left);
+    EXPECT_EQ(296, r.top);
+    EXPECT_EQ(614, r.right - r.left);
+    EXPECT_EQ(447, r.bottom - r.top);
+    EXPECT_EQ(1, CountReceived(WM_DISPLAYCHANGE)) << "forwarded to the host";
+
+    // A second change finds nothing new: the window stays where the user put it.
+    SetWindowPos(window_, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(window_, WM_DISPLAYCHANGE, 24, MAKELPARAM(1920, 1040));
+    const RECT moved = WindowRectOf(window_);
+    EXPECT_EQ(10, moved.left);
+    EXPECT_EQ(20, moved.top);
+}
+
+TEST_F(ScalingTest, DpiChangedMovesToTheSuggestedCornerOnly) {
+    RECT suggested = {100, 120, 900, 880};
+    struct Case {
+        const char *name;
+        RECT *rect;
+        LONG left, top;
+    };
+    const Case kCases[] = {
+        {"null rectangle: stays", nullptr, 653, 296},
+        {"suggested rectangle: its corner, not its size", &suggested, 100, 120},
+    };
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(0, SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(c.rect)));
+        const RECT r = WindowRectOf(window_);
+        EXPECT_EQ(c.left, r.left);
+        EXPECT_EQ(c.top, r.top);
+        EXPECT_EQ(614, r.right - r.left);
+        EXPECT_EQ(447, r.bottom - r.top);
+        EXPECT_EQ(kBoostAt96, g_State.ContentBoost);
+    }
+    EXPECT_EQ(0, CountReceived(WM_DPICHANGED));
+}
+
+// --- 144 DPI, in a second process ---
+
+const wchar_t kChildVariable[] = L"KSUI_DPI_CHILD";
+
+bool IsDpiChild() { return GetEnvironmentVariableW(kChildVariable, nullptr, 0) != 0; }
+
+// Runs only in the child process that ContentBoostClampsAtTwoAt144Dpi starts.
+TEST(HighDpi, ChildProcessAt144Dpi) {
+    if (!IsDpiChild())
+        GTEST_SKIP() << "runs in the child started by HighDpi.ContentBoostClampsAtTwoAt144Dpi";
+    ResetEngine();
+    g_State.Module = GetModuleHandleW(nullptr);
+    HWND window = CreateHostWindow();
+    ASSERT_EQ(144u, WindowDpi(window));
+    ASSERT_EQ(1, KSUiAttach(window, RecordAction));
+    Pump(300);
+
+    // x = 1.5 / 0.6 x 0.85 = 2.125, clamped; the work area alone decides the size.
+    EXPECT_EQ(2.0f, g_State.ContentBoost);
+    EXPECT_EQ(kScaleFromWidth614, g_State.WindowScale);
+    RECT r = WindowRectOf(window);
+    EXPECT_EQ(653, r.left);
+    EXPECT_EQ(296, r.top);
+    EXPECT_EQ(614, r.right - r.left);
+    EXPECT_EQ(447, r.bottom - r.top);
+
+    // A DPI change that leaves the clamped boost as it is only moves the window.
+    RECT suggested = {200, 100, 1000, 900};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(2.0f, g_State.ContentBoost);
+    r = WindowRectOf(window);
+    EXPECT_EQ(200, r.left);
+    EXPECT_EQ(100, r.top);
+    EXPECT_EQ(614, r.right - r.left);
+    EXPECT_EQ(447, r.bottom - r.top);
+
+    // The panel grows by 150 x 2 units: 0.599609375 x 1045 rounds to 627.
+    Click(window, ElementCentre(ElemCustomToggle).x, ElementCentre(ElemCustomToggle).y);
+    r = WindowRectOf(window);
+    EXPECT_EQ(627, r.bottom - r.top);
+    EXPECT_EQ(-17, EditFont(GetDlgItem(window, kDirEditId)).lfHeight); // 14 x 2 x 0.5996 rounded
+
+    KSUiDetach();
+    DestroyWindow(window);
+    ResetEngine();
+}
+
+DWORD ReadLogPixels(HKEY key) {
+    DWORD value = 0, size = sizeof value;
+    if (RegQueryValueExW(key, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size) != ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+void WriteLogPixels(HKEY key, DWORD value) {
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+}
+
+std::string ReadFileText(const std::wstring &path) {
+    std::string text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+TEST(HighDpi, ContentBoostClampsAtTwoAt144Dpi) {
+    if (IsDpiChild())
+        return;
+    HKEY desktop = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop));
+    const DWORD previous = ReadLogPixels(desktop);
+    WriteLogPixels(desktop, 144);
+
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=HighDpi.ChildProcessAt144Dpi";
+    const std::wstring logPath = std::wstring(L"" KSUI_TEST_DIR) + L"\\scaling_dpi144_child.log";
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = log;
+    startup.hStdError = log;
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableW(kChildVariable, L"1");
+    const BOOL started = CreateProcessW(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                        &process);
+    SetEnvironmentVariableW(kChildVariable, nullptr);
+    DWORD exitCode = 1;
+    if (started) {
+        // Keep answering messages while the child runs: a message it sends to
+        // every top-level window must not wait on this thread.
+        const ULONGLONG end = GetTickCount64() + 300000;
+        while (GetTickCount64() < end &&
+               MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0)
+            Pump(0);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        if (exitCode == STILL_ACTIVE)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(log);
+    // Later processes of this prefix get the bench's DPI again.
+    if (previous)
+        WriteLogPixels(desktop, previous);
+    else
+        RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+
+    ASSERT_TRUE(started) << "CreateProcess failed: " << GetLastError();
+    EXPECT_EQ(0u, exitCode) << ReadFileText(logPath);
+    EXPECT_NE(std::string::npos, ReadFileText(logPath).find("[  PASSED  ] 1 test")) << ReadFileText(logPath);
+}
+
+} // namespace
