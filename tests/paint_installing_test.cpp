@@ -95,6 +95,7 @@ TEST_F(HeroPaintTest, WelcomeAndFinishedShowPictureOneInstallingRotatesFromTwo) 
     ASSERT_EQ(2, g_State.NextSlide);
     ASSERT_NEAR(0.5f, g_State.SlideFade, 0.1f);
     Repaint(window_);
+    SaveForPeople(window_, L"paint_installing_fade.png");
     const RgbColor halfway = Hero();
     for (int shift = 0; shift <= 16; shift += 8) {
         const int a = (kHeroColours[1] >> shift) & 255, b = (kHeroColours[2] >> shift) & 255;
@@ -255,7 +256,6 @@ TEST_F(ProgressPaintTest, TrackAndFillColours) {
         << Hex(full.Design(60.0f + 5.0f * b, BarMiddle()));
     EXPECT_PRED3(Near, kBrand2, full.Design(964.0f - 5.0f * b, BarMiddle()), 10)
         << Hex(full.Design(964.0f - 5.0f * b, BarMiddle()));
-    SaveForPeople(window_, L"paint_installing.png");
 }
 
 TEST_F(ProgressPaintTest, FillAppearsOnlyPastTheBarHeight) {
@@ -300,6 +300,8 @@ TEST_F(ProgressPaintTest, StatusLineAndPercentageText) {
     EXPECT_GT(done.Ink(percent), zero);
     const RgbColor text = done.Darkest(percent);
     EXPECT_PRED3(Near, kColorSecondary, text, 40) << Hex(text);
+    Show(620.0f);
+    SaveForPeople(window_, L"paint_installing.png");
 }
 
 } // namespace
