@@ -6,6 +6,8 @@
 namespace {
 
 constexpr float kHoverVisible = 0.01f;
+// Design units by which a text box may miss its measured text and still hold it.
+constexpr float kFitSlack = 0.5f;
 
 void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
     g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
@@ -127,10 +129,17 @@ void DrawWelcomePage() {
 
     // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
     const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
-    if (link.right > link.left)
-        DrawLabel(LicenseCaption(), s.LinkFormat, s.BrandColor1, link, 1.0f);
+    if (link.right > link.left) {
+        // A box as wide as the caption comes out a hair narrower (left + width
+        // loses bits in float), which would let the trimming cut a caption that
+        // fits. Only a box really narrowed for the toggle may trim.
+        D2D1_RECT_F box = link;
+        if (box.right - box.left > s.LicenseTextWidth - kFitSlack)
+            box.right = box.left + s.LicenseTextWidth + kFitSlack;
+        DrawLabel(LicenseCaption(), s.LinkFormat, s.BrandColor1, box, 1.0f);
+    }
     const float underline = s.HoverLevel[ElemLicenseLink];
-    if (underline > kHoverVisible) {
+    if (underline > kHoverVisible && link.right > link.left) {
         SetBrush(s.BrandColor1, underline);
         s.RenderTarget->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
                                  D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);

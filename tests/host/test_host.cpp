@@ -67,6 +67,10 @@ void Pump(DWORD ms) {
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
+            // When a paint takes longer than the frame timer's period, a timer or
+            // paint message is always waiting: the deadline ends the loop anyway.
+            if (GetTickCount64() >= end)
+                return;
         }
         const ULONGLONG now = GetTickCount64();
         if (now >= end)

@@ -1,0 +1,415 @@
+// Helpers for the painting tests and the paint benchmark: picture files written
+// with WIC, a fake clock, a copy of the window's pixels, and counters on the
+// methods that create drawing objects.
+#pragma once
+
+#include "KestoUIEngine.h"
+#include "engine/seams.h"
+#include "engine/state.h"
+#include "render/animation.h"
+#include "render/resources.h"
+#include "tests/host/test_host.h"
+#include "window/scaling.h"
+
+#include <wincodec.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace PaintSupport {
+
+// --- Picture files ---
+
+// Colour of one picture pixel: 0xAARRGGBB, straight (not premultiplied) alpha.
+typedef std::function<UINT32(UINT x, UINT y)> PixelFunction;
+
+// Writes a w x h picture in the container format (PNG, JPEG, BMP), converting
+// to whatever pixel format its encoder accepts.
+inline bool WritePicture(const std::wstring &path, const GUID &container, UINT w, UINT h, const PixelFunction &pixel) {
+    std::vector<UINT32> pixels(static_cast<size_t>(w) * h);
+    for (UINT y = 0; y < h; ++y)
+        for (UINT x = 0; x < w; ++x)
+            pixels[static_cast<size_t>(y) * w + x] = pixel(x, y);
+
+    // Fixtures are written before the engine has initialised COM on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory *factory = nullptr;
+    IWICBitmap *bitmap = nullptr;
+    IWICFormatConverter *converter = nullptr;
+    IWICStream *stream = nullptr;
+    IWICBitmapEncoder *encoder = nullptr;
+    IWICBitmapFrameEncode *frame = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         __uuidof(IWICImagingFactory), reinterpret_cast<void **>(&factory))) &&
+              SUCCEEDED(factory->CreateBitmapFromMemory(w, h, GUID_WICPixelFormat32bppBGRA, w * 4, w * h * 4,
+                                                        reinterpret_cast<BYTE *>(pixels.data()), &bitmap)) &&
+              SUCCEEDED(factory->CreateStream(&stream)) &&
+              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+              SUCCEEDED(factory->CreateEncoder(container, nullptr, &encoder)) &&
+              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+              SUCCEEDED(frame->SetSize(w, h));
+    if (ok) {
+        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+        ok = SUCCEEDED(frame->SetPixelFormat(&format));
+        IWICBitmapSource *source = bitmap;
+        if (ok && format != GUID_WICPixelFormat32bppBGRA) {
+            ok = SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+                 SUCCEEDED(converter->Initialize(bitmap, format, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                                 WICBitmapPaletteTypeCustom));
+            source = converter;
+        }
+        ok = ok && SUCCEEDED(frame->WriteSource(source, nullptr)) && SUCCEEDED(frame->Commit()) &&
+             SUCCEEDED(encoder->Commit());
+    }
+    ReleaseAndNull(frame);
+    ReleaseAndNull(encoder);
+    ReleaseAndNull(stream);
+    ReleaseAndNull(converter);
+    ReleaseAndNull(bitmap);
+    ReleaseAndNull(factory);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return ok;
+}
+
+inline PixelFunction Solid(RgbColor colour) {
+    return [colour](UINT, UINT) { return 0xFF000000u | colour; };
+}
+
+// An empty folder under the working directory (the build tree's tests folder).
+inline std::wstring FreshFolder(const std::wstring &name) {
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    const std::wstring root = std::wstring(cwd) + L"\\paint_fixtures";
+    CreateDirectoryW(root.c_str(), nullptr);
+    const std::wstring folder = root + L"\\" + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (int n = 1; n <= 5; ++n)
+        DeleteFileW((folder + L"\\hero" + std::to_wstring(n) + L".png").c_str());
+    return folder;
+}
+
+inline std::wstring HeroPath(const std::wstring &folder, int n) {
+    return folder + L"\\hero" + std::to_wstring(n) + L".png";
+}
+
+// --- Fake clock ---
+
+inline ULONGLONG g_FakeNow = 0;
+inline ULONGLONG FakeTick() { return g_FakeNow; }
+
+// Stops the engine's clock at a fixed tick; time moves only through Advance.
+inline void FreezeClock() {
+    g_FakeNow = 10000000;
+    TestSeams::TickSource = FakeTick;
+}
+inline void ReleaseClock() { TestSeams::TickSource = nullptr; }
+
+// Moves the clock forward in frame-sized steps, stepping the animation each time.
+inline void Advance(ULONGLONG ms, ULONGLONG step = 33) {
+    for (ULONGLONG done = 0; done < ms;) {
+        const ULONGLONG d = ms - done < step ? ms - done : step;
+        g_FakeNow += d;
+        done += d;
+        StepAnimation();
+    }
+}
+
+// --- The window's pixels ---
+
+// A copy of the window's client area as it is on the screen.
+class Snapshot {
+  public:
+    explicit Snapshot(HWND window) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        POINT origin = {0, 0};
+        ClientToScreen(window, &origin);
+        width_ = client.right;
+        height_ = client.bottom;
+        if (width_ <= 0 || height_ <= 0)
+            return;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void *bits = nullptr;
+        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+        SelectObject(memory, old);
+        const UINT32 *p = static_cast<const UINT32 *>(bits);
+        pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
+        DeleteObject(dib);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    RgbColor At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+            return 0xFFFFFFFFu;
+        return pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
+    }
+    // The pixel under a design-canvas point, at the engine's current scale.
+    RgbColor Design(float x, float y) const {
+        const float scale = g_State.WindowScale;
+        return At(static_cast<int>(x * scale), static_cast<int>(y * scale));
+    }
+    // Pixels of a design rectangle that are not white.
+    int Ink(const D2D1_RECT_F &r) const {
+        const float scale = g_State.WindowScale;
+        int n = 0;
+        for (int y = static_cast<int>(r.top * scale); y < static_cast<int>(r.bottom * scale); ++y)
+            for (int x = static_cast<int>(r.left * scale); x < static_cast<int>(r.right * scale); ++x)
+                n += At(x, y) != 0xFFFFFF;
+        return n;
+    }
+
+    // Rows of a design rectangle that hold any pixel that is not white.
+    int InkRows(const D2D1_RECT_F &r) const {
+        const float scale = g_State.WindowScale;
+        int rows = 0;
+        for (int y = static_cast<int>(r.top * scale); y < static_cast<int>(r.bottom * scale); ++y) {
+            bool ink = false;
+            for (int x = static_cast<int>(r.left * scale); x < static_cast<int>(r.right * scale); ++x)
+                ink = ink || At(x, y) != 0xFFFFFF;
+            rows += ink;
+        }
+        return rows;
+    }
+    // The lightest and the darkest pixel of a design rectangle (by channel sum).
+    RgbColor Lightest(const D2D1_RECT_F &r) const { return Extreme(r, true); }
+    RgbColor Darkest(const D2D1_RECT_F &r) const { return Extreme(r, false); }
+
+  private:
+    static int Sum(RgbColor c) { return static_cast<int>((c & 255) + ((c >> 8) & 255) + ((c >> 16) & 255)); }
+    RgbColor Extreme(const D2D1_RECT_F &r, bool lightest) const {
+        const float scale = g_State.WindowScale;
+        RgbColor best = lightest ? 0x000000 : 0xFFFFFF;
+        for (int y = static_cast<int>(r.top * scale); y <= static_cast<int>(r.bottom * scale); ++y)
+            for (int x = static_cast<int>(r.left * scale); x <= static_cast<int>(r.right * scale); ++x) {
+                const RgbColor c = At(x, y);
+                if (c <= 0xFFFFFF && (lightest ? Sum(c) > Sum(best) : Sum(c) < Sum(best)))
+                    best = c;
+            }
+        return best;
+    }
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<UINT32> pixels_;
+};
+
+// Repaints now and gives the screen time to show it.
+inline void Repaint(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    TestHost::Pump(120);
+}
+
+// Puts the real pointer in the middle of the screen, over the hero area of a
+// centred window, where it hovers nothing.
+inline void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2); }
+
+// Makes the device resources again and repaints. Wine 8 keeps showing a window
+// render target at the size it was created with, whatever Resize is told, so a
+// test that grows the window (the custom panel) has the target made again.
+inline void Recreate() {
+    ReleaseDeviceResources();
+    Repaint(g_State.HostWindow);
+}
+
+// Saves the window next to the tests (build tree) for a person to look at.
+inline void SaveForPeople(HWND window, const wchar_t *name) {
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    TestHost::SaveWindowPng(window, std::wstring(cwd) + L"\\" + name);
+}
+
+// Distance between two colours: the largest channel difference.
+inline int ColourDistance(RgbColor a, RgbColor b) {
+    int worst = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int d = static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255);
+        d = d < 0 ? -d : d;
+        worst = d > worst ? d : worst;
+    }
+    return worst;
+}
+
+// --- Counting the methods that create drawing objects ---
+//
+// The counters replace slots of the classes' method tables (process-wide, for
+// every object of the class) and count only calls made from the engine's code,
+// which is linked into this executable; Direct2D's own internal calls (its
+// DrawText lays text out through the shared DirectWrite factory) are not ours.
+
+struct CreationCounts {
+    int SolidBrushes = 0;
+    int GradientStops = 0;
+    int Gradients = 0;
+    int Bitmaps = 0;
+    int TextFormats = 0;
+    int TextLayouts = 0;
+    int TrimmingSigns = 0;
+    int Decoders = 0;
+    int Converters = 0;
+    int Total() const {
+        return SolidBrushes + GradientStops + Gradients + Bitmaps + TextFormats + TextLayouts + TrimmingSigns +
+               Decoders + Converters;
+    }
+};
+
+inline CreationCounts g_Counts;
+
+inline bool CalledByEngine(void *returnAddress) {
+    HMODULE module = nullptr;
+    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCWSTR>(returnAddress), &module) &&
+           module == GetModuleHandleW(nullptr);
+}
+
+// Method-table slots, in the order the interfaces declare their methods.
+constexpr int kSlotCreateBitmapFromWicBitmap = 5;
+constexpr int kSlotCreateSolidColorBrush = 8;
+constexpr int kSlotCreateGradientStopCollection = 9;
+constexpr int kSlotCreateLinearGradientBrush = 10;
+constexpr int kSlotCreateTextFormat = 15;
+constexpr int kSlotCreateTextLayout = 18;
+constexpr int kSlotCreateEllipsisTrimmingSign = 20;
+constexpr int kSlotCreateDecoderFromFilename = 3;
+constexpr int kSlotCreateFormatConverter = 10;
+
+struct PatchedSlot {
+    void **Entry;
+    void *Original;
+};
+inline std::vector<PatchedSlot> g_Patched;
+
+inline void *Patch(void *object, int slot, void *replacement) {
+    void **entry = *reinterpret_cast<void ***>(object) + slot;
+    DWORD protection = 0;
+    VirtualProtect(entry, sizeof(void *), PAGE_EXECUTE_READWRITE, &protection);
+    void *original = *entry;
+    *entry = replacement;
+    VirtualProtect(entry, sizeof(void *), protection, &protection);
+    g_Patched.push_back({entry, original});
+    return original;
+}
+
+inline void *g_OrigBitmapFromWic, *g_OrigSolidBrush, *g_OrigStops, *g_OrigGradient, *g_OrigTextFormat,
+    *g_OrigTextLayout, *g_OrigTrimming, *g_OrigDecoder, *g_OrigConverter;
+
+#define KSUI_COUNTING_HOOK(name, counter, original, ...)                                                           \
+    template <class... A> HRESULT __stdcall name(void *self, A... args) {                                           \
+        if (CalledByEngine(__builtin_return_address(0)))                                                            \
+            ++g_Counts.counter;                                                                                     \
+        return reinterpret_cast<HRESULT(__stdcall *)(void *, A...)>(original)(self, args...);                      \
+    }
+
+KSUI_COUNTING_HOOK(CountBitmapFromWic, Bitmaps, g_OrigBitmapFromWic)
+KSUI_COUNTING_HOOK(CountSolidBrush, SolidBrushes, g_OrigSolidBrush)
+KSUI_COUNTING_HOOK(CountStops, GradientStops, g_OrigStops)
+KSUI_COUNTING_HOOK(CountGradient, Gradients, g_OrigGradient)
+KSUI_COUNTING_HOOK(CountTextFormat, TextFormats, g_OrigTextFormat)
+KSUI_COUNTING_HOOK(CountTextLayout, TextLayouts, g_OrigTextLayout)
+KSUI_COUNTING_HOOK(CountTrimming, TrimmingSigns, g_OrigTrimming)
+KSUI_COUNTING_HOOK(CountDecoder, Decoders, g_OrigDecoder)
+KSUI_COUNTING_HOOK(CountConverter, Converters, g_OrigConverter)
+#undef KSUI_COUNTING_HOOK
+
+// Starts counting on the classes of the engine's current render target and
+// factories. Call StopCounting before the test ends.
+inline void StartCounting() {
+    EngineState &s = g_State;
+    g_Counts = {};
+    g_OrigBitmapFromWic = Patch(s.RenderTarget, kSlotCreateBitmapFromWicBitmap,
+                                reinterpret_cast<void *>(&CountBitmapFromWic<void *, const void *, void *>));
+    g_OrigSolidBrush = Patch(s.RenderTarget, kSlotCreateSolidColorBrush,
+                             reinterpret_cast<void *>(&CountSolidBrush<const void *, const void *, void *>));
+    g_OrigStops = Patch(s.RenderTarget, kSlotCreateGradientStopCollection,
+                        reinterpret_cast<void *>(&CountStops<const void *, UINT32, int, int, void *>));
+    g_OrigGradient = Patch(s.RenderTarget, kSlotCreateLinearGradientBrush,
+                           reinterpret_cast<void *>(&CountGradient<const void *, const void *, void *, void *>));
+    g_OrigTextFormat = Patch(
+        s.DWriteFactory, kSlotCreateTextFormat,
+        reinterpret_cast<void *>(&CountTextFormat<const void *, void *, int, int, int, float, const void *, void *>));
+    g_OrigTextLayout = Patch(s.DWriteFactory, kSlotCreateTextLayout,
+                             reinterpret_cast<void *>(&CountTextLayout<const void *, UINT32, void *, float, float, void *>));
+    g_OrigTrimming = Patch(s.DWriteFactory, kSlotCreateEllipsisTrimmingSign,
+                           reinterpret_cast<void *>(&CountTrimming<void *, void *>));
+    if (s.WicFactory) {
+        g_OrigDecoder = Patch(s.WicFactory, kSlotCreateDecoderFromFilename,
+                              reinterpret_cast<void *>(&CountDecoder<const void *, const void *, DWORD, int, void *>));
+        g_OrigConverter =
+            Patch(s.WicFactory, kSlotCreateFormatConverter, reinterpret_cast<void *>(&CountConverter<void *>));
+    }
+}
+
+inline void StopCounting() {
+    for (auto it = g_Patched.rbegin(); it != g_Patched.rend(); ++it) {
+        DWORD protection = 0;
+        VirtualProtect(it->Entry, sizeof(void *), PAGE_EXECUTE_READWRITE, &protection);
+        *it->Entry = it->Original;
+        VirtualProtect(it->Entry, sizeof(void *), protection, &protection);
+    }
+    g_Patched.clear();
+}
+
+// --- A freshly attached engine ---
+
+// Wine 8 keeps showing a window's Direct2D output at the size the window had at
+// its first paint, so a test that needs the custom panel opens it before attach
+// instead of growing the window afterwards.
+class PaintTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ParkCursor();
+        TestHost::ResetEngine();
+        if (!g_State.Module)
+            g_State.Module = GetModuleHandleW(nullptr);
+    }
+    void TearDown() override {
+        ReleaseClock();
+        StopCounting();
+        KSUiDetach();
+        if (window_ && IsWindow(window_))
+            DestroyWindow(window_);
+        window_ = nullptr;
+        TestHost::Pump(20);
+        TestHost::ResetEngine();
+    }
+    // Attaches a new host window; `before` runs first, as a host's calls before attach would.
+    void Attach(const std::function<void()> &before = nullptr) {
+        if (before)
+            before();
+        window_ = TestHost::CreateHostWindow();
+        ASSERT_TRUE(window_);
+        ASSERT_EQ(1, KSUiAttach(window_, TestHost::RecordAction));
+        TestHost::Pump(200);
+        Repaint(window_);
+    }
+    // Rests the mouse on an element until its hover level has eased in, then repaints.
+    void HoverOver(int id) {
+        const D2D1_POINT_2F c = TestHost::ElementCentre(id);
+        POINT screen = TestHost::ClientFromDesign(c.x, c.y);
+        ClientToScreen(window_, &screen);
+        SetCursorPos(screen.x, screen.y);
+        TestHost::SendMouse(window_, WM_MOUSEMOVE, c.x, c.y);
+        for (int i = 0; i < 50 && g_State.HoverLevel[id] < 0.995f; ++i)
+            TestHost::Pump(50);
+        Repaint(window_);
+    }
+    HWND window_ = nullptr;
+};
+
+} // namespace PaintSupport
