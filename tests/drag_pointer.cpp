@@ -130,12 +130,8 @@ bool Xdotool(const std::string &command, HostThread how) {
     if (!MoveFileW((base + L".tmp").c_str(), (base + L".req").c_str()))
         return false;
     const std::wstring done = base + L".done";
-    const ULONGLONG end = GetTickCount64() + 30000;
-    while (!FileExists(done)) {
-        if (GetTickCount64() > end)
-            return false;
-        HostSlice(how, 10);
-    }
+    if (!HostUntil(how, 30000, [&] { return FileExists(done); }))
+        return false;
     char answer[16] = {};
     if (FILE *f = _wfopen(done.c_str(), L"rb")) {
         std::fread(answer, 1, sizeof answer - 1, f);
