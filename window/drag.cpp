@@ -83,6 +83,14 @@ void FillGhost(HWND host, const RECT &r) {
     if (g_GhostSnapshotDC && g_GhostSnapshotBitmap) {
         SelectObject(g_GhostSnapshotDC, g_GhostSnapshotBitmap);
         BitBlt(g_GhostSnapshotDC, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    } else {
+        // Half a copy would paint a black ghost; without one it is plain white.
+        if (g_GhostSnapshotDC)
+            DeleteDC(g_GhostSnapshotDC);
+        if (g_GhostSnapshotBitmap)
+            DeleteObject(g_GhostSnapshotBitmap);
+        g_GhostSnapshotDC = nullptr;
+        g_GhostSnapshotBitmap = nullptr;
     }
     ReleaseDC(nullptr, screen);
 }
@@ -124,9 +132,14 @@ bool BeginDrag(HWND host, const RECT &r) {
 
 // Moves the ghost with the cursor until the button is released, then hands the
 // drop position to the window thread and waits until it has moved the host.
+// Without a host window (the host destroyed it) there is nobody to hand over
+// to, and the ghost goes at once.
 void FollowAndRelease(const RECT &r, POINT press) {
-    while (PrimaryButtonDown()) {
-        if (!WaitTimedOut(kTrackMs))
+    // The first step is taken even when the button came up while the ghost was
+    // being made: the window lands where the cursor let go, not where the
+    // threshold was crossed.
+    do {
+        if (!WaitTimedOut(kTrackMs) || !g_State.HostWindow)
             break;
         POINT c;
         GetCursorPos(&c);
@@ -137,7 +150,7 @@ void FollowAndRelease(const RECT &r, POINT press) {
         g_State.GhostY = y;
         SetWindowPos(g_GhostWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         DispatchThreadMessages();
-    }
+    } while (PrimaryButtonDown());
     RECT dropped;
     if (GetWindowRect(g_GhostWindow, &dropped)) {
         g_State.GhostX = dropped.left;
@@ -146,7 +159,7 @@ void FollowAndRelease(const RECT &r, POINT press) {
     InterlockedExchange(&g_State.DragState, DragReleased);
 
     // The ghost stays at the drop point until the host stands there.
-    while (g_State.DragState != DragIdle) {
+    while (g_State.DragState != DragIdle && g_State.HostWindow) {
         if (!WaitTimedOut(kPollMs))
             break;
         DispatchThreadMessages();

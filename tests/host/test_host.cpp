@@ -60,7 +60,9 @@ void Pump(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // The clock is read after every message: when a frame takes longer to
+        // paint than the frame timer's period, the queue never runs empty.
+        while (GetTickCount64() < end && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 return;
