@@ -33,9 +33,10 @@ const wchar_t kStagedSuffix[] = L".kesto-new";
 constexpr int kBrandBlue = 0x1F6FEB;
 constexpr int kBrandTeal = 0x14B8C4;
 constexpr int kKillWaitMs = 3000;
-// The payload's files are small and copy in microseconds; each one is given this
-// long so that the progress bar and the picture carousel can be seen at work.
-constexpr DWORD kFilePaceMs = 16;
+// The payload's files are small and copy in microseconds; the copy is paced to
+// about this long per file, so that the progress bar and the picture carousel
+// can be seen at work. A slow machine, whose repaints take longer, is not slowed.
+constexpr ULONGLONG kFilePaceMs = 20;
 constexpr DWORD kErrorShowMs = 4000;
 
 struct SetupState {
@@ -141,6 +142,7 @@ std::wstring ReasonFor(DWORD error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return L"磁盘空间不足";
+    case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
@@ -164,12 +166,16 @@ std::wstring ReasonFor(DWORD error) {
 // --- Messages while busy ---
 
 // Keeps the window responsive while the copy runs on this thread: the engine's
-// timers, the title buttons and the window drag all need their messages.
+// timers, the title buttons and the window drag all need their messages. With
+// no time to spare (ms 0) only input and posted or sent messages are handled:
+// the status and progress calls repaint the window themselves, and a slow
+// machine should not spend its time on extra frames.
 void PumpFor(DWORD ms) {
+    const UINT filter = ms ? 0 : (PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE);
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | filter)) {
             if (msg.message == WM_QUIT) {
                 g_Setup.QuitSeen = true;
                 g_Setup.CancelRequested = true;
@@ -363,6 +369,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
 
     // Copying takes the bar to 90 %, shortcuts and committing the rest.
     const int total = static_cast<int>(files.size());
+    const ULONGLONG copyStart = GetTickCount64();
     for (int i = 0; i < total; ++i) {
         const std::wstring &rel = files[static_cast<size_t>(i)];
         const std::wstring target = Join(dir, rel);
@@ -383,7 +390,8 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
         KSUiSetProgress((i + 1) * 900 / total);
         if ((i + 1) % 50 == 0 || i + 1 == total)
             Log(L"copied %d/%d", i + 1, total);
-        PumpFor(kFilePaceMs);
+        const ULONGLONG due = copyStart + (i + 1) * kFilePaceMs, now = GetTickCount64();
+        PumpFor(due > now ? static_cast<DWORD>(due - now) : 0);
         if (g_Setup.CancelRequested) {
             Rollback(t);
             return InstallResult::Cancelled;
@@ -602,7 +610,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     Log(L"Kesto Notes setup starting; payload %ls", g_Setup.PayloadDir.c_str());
 
     // Everything the front end shows is set before the window exists.
-    KSUiSetBranding(L"《Kesto Notes 许可协议》", kBrandBlue, kBrandTeal);
+    KSUiSetBranding(L"《许可与隐私协议》", kBrandBlue, kBrandTeal);
     KSUiSetHeroDir(Join(g_Setup.ExeDir, L"pictures").c_str());
     KSUiSetDir(installDir.c_str());
 
