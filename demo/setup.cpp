@@ -491,6 +491,127 @@ void Install() {
     PostQuitMessage(0);
 }
 
+// --- Dialogs ---
+
+// A small modal window in the setup program's own font. The system message box
+// draws with the system's UI font, which on some systems (Wine's default prefix
+// among them) has no Chinese glyphs.
+constexpr int kDialogOk = 1;
+constexpr int kDialogCancel = 2;
+const wchar_t kDialogClass[] = L"KestoNotesDialog";
+
+struct DialogState {
+    int Result = kDialogCancel;
+    bool Done = false;
+};
+
+LRESULT CALLBACK DialogWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    DialogState *state = reinterpret_cast<DialogState *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (msg) {
+    case WM_COMMAND:
+        if (state && (LOWORD(wParam) == kDialogOk || LOWORD(wParam) == kDialogCancel)) {
+            state->Result = LOWORD(wParam);
+            state->Done = true;
+        }
+        return 0;
+    case WM_CLOSE:
+        if (state)
+            state->Done = true;
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        // The read-only text box and the title sit on the dialog's white.
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0x3A, 0x3F, 0x47));
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    default:
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+}
+
+HFONT DialogFont(int px, int weight) {
+    return CreateFontW(-px, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+}
+
+// Shows title, text and one or two buttons over the setup window; returns
+// kDialogOk or kDialogCancel (also for Esc). `cancel` may be null.
+int ShowDialog(const wchar_t *title, const wchar_t *text, const wchar_t *ok, const wchar_t *cancel, int width,
+               int height) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, kDialogClass, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DialogWndProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = kDialogClass;
+        RegisterClassExW(&wc);
+    }
+    RECT owner{};
+    GetWindowRect(g_Setup.Window, &owner);
+    const int x = owner.left + (owner.right - owner.left - width) / 2;
+    const int y = owner.top + (owner.bottom - owner.top - height) / 2;
+    HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kDialogClass, title, WS_POPUP | WS_BORDER, x,
+                                  y, width, height, g_Setup.Window, nullptr, instance, nullptr);
+    if (!dialog)
+        return kDialogCancel;
+    DialogState state;
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+
+    HFONT titleFont = DialogFont(18, FW_BOLD);
+    HFONT textFont = DialogFont(14, FW_NORMAL);
+    auto child = [&](const wchar_t *cls, const wchar_t *caption, DWORD style, int cx, int cy, int w, int h, int id,
+                     HFONT font) {
+        HWND c = CreateWindowExW(0, cls, caption, WS_CHILD | WS_VISIBLE | style, cx, cy, w, h, dialog,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        return c;
+    };
+    child(L"STATIC", title, SS_LEFT, 24, 18, width - 48, 28, -1, titleFont);
+    const DWORD scroll = lstrlenW(text) > 120 ? WS_VSCROLL : 0;
+    child(L"EDIT", text, ES_MULTILINE | ES_READONLY | scroll, 24, 56, width - 44, height - 56 - 68, -1, textFont);
+    HWND okButton = child(L"BUTTON", ok, WS_TABSTOP | (cancel ? 0 : BS_DEFPUSHBUTTON), width - 24 - 110, height - 52,
+                          110, 34, kDialogOk, textFont);
+    HWND focus = okButton;
+    if (cancel)
+        focus = child(L"BUTTON", cancel, WS_TABSTOP | BS_DEFPUSHBUTTON, width - 24 - 110 - 12 - 110, height - 52, 110,
+                      34, kDialogCancel, textFont);
+
+    EnableWindow(g_Setup.Window, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    SetFocus(focus);
+    bool quit = false;
+    int quitCode = 0;
+    MSG msg;
+    while (!state.Done) {
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            state.Result = cancel ? kDialogCancel : kDialogOk;
+            state.Done = true;
+            continue;
+        }
+        if (IsDialogMessageW(dialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EnableWindow(g_Setup.Window, TRUE);
+    DestroyWindow(dialog);
+    DeleteObject(titleFont);
+    DeleteObject(textFont);
+    SetForegroundWindow(g_Setup.Window);
+    // The quit message belongs to the loops further out.
+    if (quit)
+        PostQuitMessage(quitCode);
+    return state.Result;
+}
+
 // --- Other actions ---
 
 void ChangeDirectory() {
@@ -511,17 +632,15 @@ void ChangeDirectory() {
 }
 
 const wchar_t kLicenceText[] =
-    L"Kesto Notes 用户许可协议\n\n"
-    L"1. 本软件按“现状”提供。你可以在个人和工作中免费使用它，并可在任意数量的设备上安装。\n\n"
-    L"2. 你的笔记只属于你。Kesto Notes 不会在未经你同意的情况下上传、分析或出售你的任何内容。\n\n"
-    L"3. 同步功能使用端到端加密；密钥只保存在你的设备上，丢失后无法找回。\n\n"
-    L"4. 请勿对本软件进行反向工程，或将其用于违反法律法规的用途。\n\n"
-    L"5. 本演示程序只会写入你所选择的安装目录，不会修改系统设置、注册表或其他文件夹。\n\n"
-    L"点击“确定”返回安装程序。";
+    L"1. 本软件按“现状”提供。你可以在个人和工作中免费使用它，并可在任意数量的设备上安装。\r\n\r\n"
+    L"2. 你的笔记只属于你。Kesto Notes 不会在未经你同意的情况下上传、分析或出售你的任何内容。\r\n\r\n"
+    L"3. 同步功能使用端到端加密；密钥只保存在你的设备上，丢失后无法找回。\r\n\r\n"
+    L"4. 请勿对本软件进行反向工程，或将其用于违反法律法规的用途。\r\n\r\n"
+    L"5. 本演示程序只会写入你所选择的安装目录，不会修改系统设置、注册表或其他文件夹。";
 
 void ShowLicence() {
     Log(L"licence shown");
-    MessageBoxW(g_Setup.Window, kLicenceText, L"Kesto Notes 用户许可协议", MB_OK | MB_ICONINFORMATION);
+    ShowDialog(L"Kesto Notes 用户许可协议", kLicenceText, L"我知道了", nullptr, 480, 420);
 }
 
 // The close button, or Alt+F4: during the copy it asks first and rolls back.
@@ -537,8 +656,8 @@ void RequestClose() {
         g_Setup.CancelRequested = true;
         return;
     }
-    if (MessageBoxW(g_Setup.Window, L"安装尚未完成。现在退出将撤销已复制的文件，确定要退出吗？", L"退出安装",
-                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+    if (ShowDialog(L"退出安装", L"安装尚未完成。现在退出会撤销已复制的文件，确定要退出吗？", L"退出", L"继续安装", 400,
+                   190) == kDialogOk) {
         Log(L"close requested during the copy");
         g_Setup.CancelRequested = true;
     }
