@@ -2,10 +2,10 @@
 //
 // Threads. Everything here belongs to the host window's thread (the thread that
 // attaches), with these exceptions:
-//   - The drag thread reads Module, HostWindow, CurrentPage, WindowScale and
-//     DragStopEvent, and, through HitTest, CustomPanelOpen, ContentBoost and the
-//     three label widths: plain aligned 32-bit loads, no lock. A stale value at
-//     most delays or refuses one press.
+//   - The drag thread reads Module, HostWindow, CurrentPage, WindowScale and,
+//     through HitTest, CustomPanelOpen, ContentBoost and the three label widths:
+//     plain aligned 32-bit loads, no lock; a stale value at most delays or
+//     refuses one press. It waits on its own duplicate of DragStopEvent.
 //   - The drag thread writes GhostX and GhostY (plain stores, always before it
 //     publishes DragReleased) and DragState.
 //   - DragState changes only by InterlockedExchange, on both threads.
@@ -109,7 +109,7 @@ struct EngineState {
     volatile LONG GhostX = 0;                       // drag thread
     volatile LONG GhostY = 0;                       // drag thread
     HANDLE DragThread = nullptr;                    // attach/detach
-    HANDLE DragStopEvent = nullptr;                 // attach/detach; read by the drag thread
+    HANDLE DragStopEvent = nullptr;                 // attach/detach; the drag thread waits on a duplicate
     float HoverLevel[12] = {};                      // StepAnimation; index ElementId, entry 0 unused
     int SlideIndex = 0;                             // StepAnimation, KSUiSetState
     int NextSlide = -1;                             // StepAnimation, KSUiSetState

@@ -29,7 +29,12 @@ bool PrimaryButtonDown() {
 }
 
 // Waits on the stop event; true only when the wait timed out (keep going).
-bool WaitTimedOut(DWORD ms) { return WaitForSingleObject(g_State.DragStopEvent, ms) == WAIT_TIMEOUT; }
+// Each drag thread waits on its own duplicate of DragStopEvent: a thread that
+// outlives detach's 1000 ms wait still sees its own signalled event, and never
+// the event of a later attach, so it cannot keep running beside a new thread.
+thread_local HANDLE t_StopEvent = nullptr;
+
+bool WaitTimedOut(DWORD ms) { return WaitForSingleObject(t_StopEvent, ms) == WAIT_TIMEOUT; }
 
 void DispatchThreadMessages() {
     MSG msg;
@@ -205,7 +210,8 @@ bool PressStartsDrag(HWND host, POINT press) {
 
 } // namespace
 
-DWORD WINAPI DragThreadMain(LPVOID) {
+DWORD WINAPI DragThreadMain(LPVOID stopEvent) {
+    t_StopEvent = static_cast<HANDLE>(stopEvent);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = GhostWindowProc;
     wc.hInstance = g_State.Module;
@@ -234,8 +240,7 @@ DWORD WINAPI DragThreadMain(LPVOID) {
             continue;
         }
         RECT r;
-        GetWindowRect(host, &r);
-        if (!BeginDrag(host, r)) {
+        if (!GetWindowRect(host, &r) || !BeginDrag(host, r)) {
             CleanUpGhost();
             continue;
         }
@@ -243,6 +248,8 @@ DWORD WINAPI DragThreadMain(LPVOID) {
         wasDown = PrimaryButtonDown();
     }
     CleanUpGhost();
+    if (t_StopEvent)
+        CloseHandle(t_StopEvent);
     return 0;
 }
 
@@ -273,8 +280,15 @@ LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 // --- Window thread ---
 
 void StartDragThread() {
-    g_State.DragStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    g_State.DragThread = CreateThread(nullptr, 0, DragThreadMain, nullptr, 0, nullptr);
+    EngineState &s = g_State;
+    s.DragStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE own = nullptr;
+    if (s.DragStopEvent)
+        DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &own, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+    s.DragThread = CreateThread(nullptr, 0, DragThreadMain, own, 0, nullptr);
+    if (!s.DragThread && own)
+        CloseHandle(own);
 }
 
 void StopDragThread() {
@@ -308,9 +322,8 @@ void SyncDragState() {
     switch (s.DragState) {
     case DragMoving: {
         RECT r;
-        GetWindowRect(host, &r);
         // The cloaked host waits off screen while the ghost is dragged.
-        if (r.left != kParkPosition)
+        if (GetWindowRect(host, &r) && r.left != kParkPosition)
             SetWindowPos(host, nullptr, kParkPosition, kParkPosition, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         break;
     }

@@ -18,5 +18,7 @@ void StopDragThread();
 // after the release. Never blocks.
 void SyncDragState();
 
-DWORD WINAPI DragThreadMain(LPVOID);
+// The thread procedure; its parameter is its own duplicate of DragStopEvent,
+// which it closes when it ends.
+DWORD WINAPI DragThreadMain(LPVOID stopEvent);
 LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
