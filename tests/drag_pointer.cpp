@@ -202,30 +202,10 @@ class DragWatch {
 // the whole screen back, so the pixels are read from a single copy.
 class ScreenCopy {
   public:
-    ScreenCopy(POINT origin, int w, int h) : w_(w), h_(h), pixels_(static_cast<size_t>(w) * h) {
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void *bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        if (bits)
-            memcpy(pixels_.data(), bits, pixels_.size() * sizeof(UINT32));
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
+    ScreenCopy(POINT origin, int w, int h) : w_(w), h_(h), pixels_(TestHost::CaptureScreen(origin, w, h)) {}
     // 0x00RRGGBB of a pixel relative to the origin.
     RgbColor At(POINT p) const {
-        if (p.x < 0 || p.y < 0 || p.x >= w_ || p.y >= h_)
+        if (p.x < 0 || p.y < 0 || p.x >= w_ || p.y >= h_ || pixels_.empty())
             return 0xFF000000;
         return pixels_[static_cast<size_t>(p.y) * w_ + p.x] & 0xFFFFFF;
     }

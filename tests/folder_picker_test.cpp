@@ -56,15 +56,7 @@ const Tree &PickerTree() {
 // Removes this run's temporary folder once every test has ended.
 class RemoveTemporaryFolder : public ::testing::Environment {
   public:
-    void TearDown() override {
-        std::wstring from = PickerTree().Root;
-        from.push_back(L'\0'); // a list of paths, ended by an empty one
-        SHFILEOPSTRUCTW op = {};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationW(&op);
-    }
+    void TearDown() override { TestHost::DeleteTree(PickerTree().Root); }
 };
 ::testing::Environment *const g_RemoveTemporaryFolder =
     ::testing::AddGlobalTestEnvironment(new RemoveTemporaryFolder);

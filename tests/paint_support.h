@@ -129,33 +129,14 @@ class Snapshot {
         ClientToScreen(window, &origin);
         width_ = client.right;
         height_ = client.bottom;
-        if (width_ <= 0 || height_ <= 0)
-            return;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void *bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-        SelectObject(memory, old);
-        const UINT32 *p = static_cast<const UINT32 *>(bits);
-        pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        pixels_ = TestHost::CaptureScreen(origin, width_, height_);
     }
 
     int Width() const { return width_; }
     int Height() const { return height_; }
 
     RgbColor At(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty())
             return 0xFFFFFFFFu;
         return pixels_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF;
     }

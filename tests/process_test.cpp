@@ -50,15 +50,7 @@ const std::wstring &ScratchRoot() {
 // Removes this run's temporary folder once every test has ended.
 class RemoveTemporaryFolder : public ::testing::Environment {
   public:
-    void TearDown() override {
-        std::wstring from = ScratchRoot();
-        from.push_back(L'\0'); // a list of paths, ended by an empty one
-        SHFILEOPSTRUCTW op = {};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationW(&op);
-    }
+    void TearDown() override { TestHost::DeleteTree(ScratchRoot()); }
 };
 ::testing::Environment *const g_RemoveTemporaryFolder =
     ::testing::AddGlobalTestEnvironment(new RemoveTemporaryFolder);

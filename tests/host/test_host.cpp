@@ -3,6 +3,7 @@
 #include "KestoUIEngine.h"
 #include "window/layout.h"
 
+#include <shellapi.h>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -142,15 +143,10 @@ std::string Hex(RgbColor c) {
     return text;
 }
 
-bool SaveWindowPng(HWND window, const std::wstring &path) {
-    RECT client = {};
-    GetClientRect(window, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    const int w = client.right, h = client.bottom;
+std::vector<UINT32> CaptureScreen(POINT origin, int w, int h) {
+    std::vector<UINT32> pixels;
     if (w <= 0 || h <= 0)
-        return false;
-
+        return pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -163,9 +159,37 @@ bool SaveWindowPng(HWND window, const std::wstring &path) {
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    if (bits) {
+        const UINT32 *p = static_cast<const UINT32 *>(bits);
+        pixels.assign(p, p + static_cast<size_t>(w) * h);
+    }
     SelectObject(memory, old);
+    DeleteObject(dib);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void DeleteTree(const std::wstring &path) {
+    std::wstring from = path;
+    from.push_back(L'\0'); // a list of paths, ended by an empty one
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+bool SaveWindowPng(HWND window, const std::wstring &path) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    const int w = client.right, h = client.bottom;
+    std::vector<UINT32> pixels = CaptureScreen(origin, w, h);
+    if (pixels.empty())
+        return false;
 
     bool ok = false;
     IWICImagingFactory *factory = nullptr;
@@ -182,14 +206,13 @@ bool SaveWindowPng(HWND window, const std::wstring &path) {
         SUCCEEDED(frame->SetSize(w, h))) {
         WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
         ok = SUCCEEDED(frame->SetPixelFormat(&format)) &&
-             SUCCEEDED(frame->WritePixels(h, w * 4, w * h * 4, static_cast<BYTE *>(bits))) &&
+             SUCCEEDED(frame->WritePixels(h, w * 4, w * h * 4, reinterpret_cast<BYTE *>(pixels.data()))) &&
              SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
     }
     ReleaseAndNull(frame);
     ReleaseAndNull(encoder);
     ReleaseAndNull(stream);
     ReleaseAndNull(factory);
-    DeleteObject(dib);
     return ok;
 }
 

@@ -50,6 +50,14 @@ RgbColor DesignPixel(HWND window, float x, float y);
 bool Near(RgbColor a, RgbColor b, int tolerance);
 std::string Hex(RgbColor c);
 
+// A copy of a screen rectangle, one 0x00RRGGBB pixel per entry (top byte
+// unspecified), rows top to bottom; empty for an empty rectangle. One BitBlt:
+// under wine every GetPixel on the screen is a round trip.
+std::vector<UINT32> CaptureScreen(POINT origin, int w, int h);
+
+// Deletes a folder and everything below it.
+void DeleteTree(const std::wstring &path);
+
 // Saves the client area of a window as a PNG (for people to look at).
 bool SaveWindowPng(HWND window, const std::wstring &path);
 
