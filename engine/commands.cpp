@@ -1,6 +1,7 @@
 #include "engine/commands.h"
 
 #include "render/animation.h"
+#include "render/frame.h"
 #include "render/resources.h"
 #include "window/drag.h"
 #include "window/scaling.h"
@@ -8,11 +9,6 @@
 namespace {
 
 constexpr ULONGLONG kProgressRepaintMs = 30;
-
-void InvalidateHost() {
-    if (g_State.HostWindow)
-        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
-}
 
 } // namespace
 
@@ -88,7 +84,7 @@ void SetDir(const wchar_t *directory) {
     s.InstallDir = TextOrEmpty(directory);
     if (s.DirEdit)
         SetWindowTextW(s.DirEdit, s.InstallDir.c_str());
-    InvalidateHost();
+    RequestFrame();
 }
 
 int GetDir(wchar_t *buffer, int capacity) {
@@ -122,7 +118,7 @@ void SetBranding(const wchar_t *caption, int color1, int color2) {
     if (s.HostWindow) {
         // Re-measures the link, so its rectangle follows the new caption.
         BuildTextFormats();
-        InvalidateHost();
+        RequestFrame();
     }
 }
 

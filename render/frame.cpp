@@ -45,6 +45,11 @@ void PaintFrame() {
         ReleaseDeviceResources();
 }
 
+void RequestFrame() {
+    if (g_State.HostWindow)
+        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+}
+
 void DrawTitleButtons() {
     EngineState &s = g_State;
     const float bs = ButtonBoost();

@@ -22,8 +22,6 @@ LRESULT Forward(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-void Invalidate(HWND window) { InvalidateRect(window, nullptr, FALSE); }
-
 void SetCloak(HWND window, BOOL cloaked) { DwmSetWindowAttribute(window, DWMWA_CLOAK, &cloaked, sizeof cloaked); }
 
 // The signed 16-bit client coordinates of a mouse message, in design units.
@@ -78,7 +76,7 @@ void OnFrameTimer(HWND window) {
     StepAnimation();
     // The whole canvas is repainted about 30 times a second.
     if (s.HostWindow)
-        Invalidate(window);
+        RequestFrame();
 }
 
 // --- Press and release ---
@@ -91,7 +89,7 @@ LRESULT OnPress(HWND window, LPARAM lParam) {
         return 0;
     s.PressedElement = h;
     SetCapture(window);
-    Invalidate(window);
+    RequestFrame();
     return 0;
 }
 
@@ -104,7 +102,7 @@ LRESULT OnRelease(HWND window, LPARAM lParam) {
         ReleaseCapture();
     // A press that left its element, or whose element went away, does nothing.
     if (p == ElemNone || h != p || !ElementLive(h) || InstallBlocked(h)) {
-        Invalidate(window);
+        RequestFrame();
         return 0;
     }
     PerformElementAction(h);
@@ -165,7 +163,7 @@ void PerformElementAction(int element) {
     }
     // The callback may have detached or destroyed the window.
     if (s.HostWindow)
-        Invalidate(s.HostWindow);
+        RequestFrame();
 }
 
 // --- The window procedure ---
@@ -183,7 +181,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
             s.RenderTarget->Resize(D2D1::SizeU(width, height));
             s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
             LayoutDirEdit();
-            Invalidate(window);
+            RequestFrame();
         }
         return 0;
     }
@@ -288,7 +286,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         const int h = HitAt(lParam);
         if (h != s.HoverElement) {
             s.HoverElement = h;
-            Invalidate(window);
+            RequestFrame();
         }
         if (!s.LeaveTracking) {
             TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
@@ -314,7 +312,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         s.LeaveTracking = false;
         if (s.HoverElement != ElemNone) {
             s.HoverElement = ElemNone;
-            Invalidate(window);
+            RequestFrame();
         }
         return 0;
 
