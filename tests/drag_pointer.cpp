@@ -47,7 +47,12 @@ struct SwappedButtons {
 // the engine gave each window is recorded instead: the engine is linked into
 // this program and calls DwmSetWindowAttribute through its import table.
 typedef HRESULT(WINAPI *DwmSetWindowAttributeFn)(HWND, DWORD, LPCVOID, DWORD);
-extern "C" DwmSetWindowAttributeFn g_DwmSetWindowAttributeImport asm("__imp__DwmSetWindowAttribute@16");
+#ifdef _WIN64
+#define KSUI_DWM_IMPORT_SLOT "__imp_DwmSetWindowAttribute"
+#else
+#define KSUI_DWM_IMPORT_SLOT "__imp__DwmSetWindowAttribute@16"
+#endif
+extern "C" DwmSetWindowAttributeFn g_DwmSetWindowAttributeImport asm(KSUI_DWM_IMPORT_SLOT);
 
 DwmSetWindowAttributeFn g_RealDwmSetWindowAttribute = nullptr;
 std::mutex g_CloakLock;

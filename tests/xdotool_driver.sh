@@ -34,14 +34,14 @@ finish() {
   xdotool mouseup 1 mouseup 3 >/dev/null 2>&1
   # The program puts the mouse buttons back unswapped whenever it starts, so a
   # run that ended half way leaves no swapped buttons behind.
-  wine "$program" --gtest_list_tests >>"$dir/restore.log" 2>&1
+  "${KSUI_WINE:-wine}" "$program" --gtest_list_tests >>"$dir/restore.log" 2>&1
   cat "$log" 2>/dev/null
   rm -rf "$dir"
 }
 trap finish EXIT
 trap 'exit 1' INT TERM
 
-wine "$program" "$@" >"$log" 2>&1 &
+"${KSUI_WINE:-wine}" "$program" "$@" >"$log" 2>&1 &
 program_pid=$!
 
 step=1
