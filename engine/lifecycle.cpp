@@ -18,10 +18,20 @@ void ReleaseEngineResources() {
     StopDragThread();
     ReleaseDeviceIndependentResources();
     if (g_State.ComInitialized) {
-        CoUninitialize();
+        // Only the thread that initialised COM may undo it: on any other thread
+        // the call would take away that thread's own initialisation instead.
+        if (GetCurrentThreadId() == g_State.ComThreadId)
+            CoUninitialize();
         g_State.ComInitialized = false;
     }
 }
+
+void SetDwmBool(HWND window, DWORD attribute, BOOL value) {
+    DwmSetWindowAttribute(window, attribute, &value, sizeof value);
+}
+
+// Whether the wait of KSUiWaitDone is over: decided, or no window left to decide on.
+bool WaitEnded() { return g_State.Decision != WaitPending || !g_State.HostWindow; }
 
 } // namespace
 
@@ -33,7 +43,9 @@ void RecordStageError(const wchar_t *stage, HRESULT code) {
 
 int Attach(HWND window, HostCallback callback) {
     EngineState &s = g_State;
-    if (!window) {
+    // A destroyed window is refused like a null one: attaching to it would keep
+    // every later attach out until a detach.
+    if (!window || !IsWindow(window)) {
         RecordStageError(L"KSUiAttach参数", E_INVALIDARG);
         return 0;
     }
@@ -41,9 +53,16 @@ int Attach(HWND window, HostCallback callback) {
         RecordStageError(L"重复挂载", E_UNEXPECTED);
         return 0;
     }
+    // The engine runs on the window's thread only: attached from another thread,
+    // the window procedure and the exports would share the record unguarded.
+    if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+        RecordStageError(L"KSUiAttach线程", RPC_E_WRONG_THREAD);
+        return 0;
+    }
     ReleaseEngineResources();
 
     s.ComInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    s.ComThreadId = GetCurrentThreadId();
     UpdateScaleFactors(window);
     s.CurrentMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
     if (!CreateDeviceIndependentResources()) {
@@ -53,15 +72,13 @@ int Attach(HWND window, HostCallback callback) {
 
     s.Callback = callback;
     s.HostWindow = window;
-    s.PrevWndProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HostWndProc)));
+    HookWindowProc(window);
     SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME);
     ApplyWindowFrame();
     ApplyWindowSize(true);
 
     // Hidden until the first paint has put something on screen.
-    const BOOL cloak = TRUE;
-    DwmSetWindowAttribute(window, DWMWA_CLOAK, &cloak, sizeof cloak);
+    SetDwmBool(window, DWMWA_CLOAK, TRUE);
     s.Revealed = false;
 
     s.DirEditBrush = CreateSolidBrush(RGB(0xF4, 0xF5, 0xF9));
@@ -83,6 +100,10 @@ void Detach() {
     StopDragThread();
     if (s.DirEdit)
         DestroyWindow(s.DirEdit);
+    // The host gets its window back visible and with its transitions, also when
+    // it was never revealed or was revealed without being shown.
+    SetDwmBool(s.HostWindow, DWMWA_CLOAK, FALSE);
+    SetDwmBool(s.HostWindow, DWMWA_TRANSITIONS_FORCEDISABLED, FALSE);
     ReleaseWindowResources(s.HostWindow);
     ReleaseEngineResources();
 }
@@ -91,10 +112,11 @@ void ReleaseWindowResources(HWND window) {
     EngineState &s = g_State;
     KillTimer(window, kFrameTimerId);
     KillTimer(window, kRevealTimerId);
-    if (s.PrevWndProc) {
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.PrevWndProc));
-        s.PrevWndProc = nullptr;
-    }
+    // Without its window the drag thread has nothing left to do; it ends on
+    // its own, also when the host never detaches.
+    if (s.DragStopEvent)
+        SetEvent(s.DragStopEvent);
+    UnhookWindowProc(window);
     s.HostWindow = nullptr;
     s.DirEdit = nullptr;
     // Hover, press and the leave request belong to this window. A leave still
@@ -120,24 +142,32 @@ int WaitDone() {
     EngineState &s = g_State;
     if (!s.HostWindow)
         return 0;
-    s.Decision = WaitPending;
-    MSG msg;
-    for (;;) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
+    // A wait started from a callback inside another wait shares its decision.
+    if (s.WaitDepth == 0 || s.Decision == WaitIdle)
+        s.Decision = WaitPending;
+    ++s.WaitDepth;
+    // PeekMessage also delivers messages sent from other threads, and a wait
+    // that sees input of any kind returns: whatever decides the wait, or ends
+    // the window, also ends the wait at once.
+    while (!WaitEnded()) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!WaitEnded())
+                MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
             // Hand the quit on, so that the host's own loop ends as well.
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (got == -1)
-            break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        // A destroyed or detached window can never be decided on: end the wait.
-        if (s.Decision != WaitPending || !s.HostWindow)
-            break;
     }
     const bool launch = s.Decision == WaitLaunch;
-    s.Decision = WaitIdle;
+    // The outermost wait puts the decision back; an inner one leaves it for the
+    // waits around it to return as well.
+    if (--s.WaitDepth == 0)
+        s.Decision = WaitIdle;
     return launch ? 1 : 0;
 }

@@ -131,6 +131,9 @@ struct EngineState {
     bool FrameApplying = false;                     // ApplyWindowFrame
     bool FrameReapplyPending = false;               // WM_WINDOWPOSCHANGED, frame timer, RefreshNow
     LONG Decision = WaitIdle;                       // KSUiWaitDone, close and launch elements
+    // --- Lifetime across threads and nested waits ---
+    DWORD ComThreadId = 0;                          // attach; only this thread may undo ComInitialized
+    int WaitDepth = 0;                              // KSUiWaitDone; nested waits share one decision
 };
 
 extern EngineState g_State;

@@ -49,11 +49,22 @@ extern "C" {
  * thread, inside the handling of the mouse release, and may call the exports. */
 typedef void (KSUI_CALL *KSUiHostCallback)(int action);
 
-/* Lifecycle. KSUiAttach returns 1 when attached, 0 on failure (see KSUiLastError). */
+/* Lifecycle. KSUiAttach returns 1 when attached, 0 on failure (see KSUiLastError).
+ * The window must be a live window that belongs to the calling thread; the
+ * engine then runs on that thread only. A null or destroyed window is refused
+ * with the stage KSUiAttach参数, a window of another thread with KSUiAttach线程.
+ * Destroying the window without KSUiDetach is safe, and so is unloading the
+ * library right after: the engine's background thread ends on its own and
+ * holds the library until it has. KSUiDetach restores the window procedure
+ * unless somebody subclassed the window after the engine; the engine's
+ * procedure then stays in that chain and passes every message on. */
 int  KSUI_CALL KSUiAttach(HWND window, KSUiHostCallback callback);
 void KSUI_CALL KSUiDetach(void);
 int  KSUI_CALL KSUiLastError(wchar_t *buffer, int capacity);
-/* Pumps messages until the user clicks launch (returns 1) or close (returns 0). */
+/* Pumps messages until the user clicks launch (returns 1) or close (returns 0),
+ * the window is destroyed (0) or a quit message arrives (0; the quit is posted
+ * again). A wait started from the callback during another wait shares its
+ * decision: both return it. */
 int  KSUI_CALL KSUiWaitDone(void);
 
 /* Host commands; all of them also work before attaching. */

@@ -15,8 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,48 +38,6 @@ struct SwappedButtons {
     SwappedButtons(const SwappedButtons &) = delete;
     SwappedButtons &operator=(const SwappedButtons &) = delete;
 };
-
-// --- Cloaking, as the engine asked for it ---
-
-// Under wine cloaking changes nothing on screen, so the last DWMWA_CLOAK value
-// the engine gave each window is recorded instead: the engine is linked into
-// this program and calls DwmSetWindowAttribute through its import table.
-typedef HRESULT(WINAPI *DwmSetWindowAttributeFn)(HWND, DWORD, LPCVOID, DWORD);
-#ifdef _WIN64
-#define KSUI_DWM_IMPORT_SLOT "__imp_DwmSetWindowAttribute"
-#else
-#define KSUI_DWM_IMPORT_SLOT "__imp__DwmSetWindowAttribute@16"
-#endif
-extern "C" DwmSetWindowAttributeFn g_DwmSetWindowAttributeImport asm(KSUI_DWM_IMPORT_SLOT);
-
-DwmSetWindowAttributeFn g_RealDwmSetWindowAttribute = nullptr;
-std::mutex g_CloakLock;
-std::map<HWND, BOOL> g_Cloaked;
-
-HRESULT WINAPI RecordingDwmSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size) {
-    if (attribute == DWMWA_CLOAK && value && size >= sizeof(BOOL)) {
-        std::lock_guard<std::mutex> lock(g_CloakLock);
-        g_Cloaked[window] = *static_cast<const BOOL *>(value);
-    }
-    return g_RealDwmSetWindowAttribute(window, attribute, value, size);
-}
-
-void RecordCloaking() {
-    if (g_RealDwmSetWindowAttribute)
-        return;
-    g_RealDwmSetWindowAttribute = g_DwmSetWindowAttributeImport;
-    DWORD old = 0;
-    VirtualProtect(&g_DwmSetWindowAttributeImport, sizeof(void *), PAGE_READWRITE, &old);
-    g_DwmSetWindowAttributeImport = RecordingDwmSetWindowAttribute;
-    VirtualProtect(&g_DwmSetWindowAttributeImport, sizeof(void *), old, &old);
-}
-
-// 1 cloaked, 0 uncloaked, -1 never set.
-int CloakOf(HWND window) {
-    std::lock_guard<std::mutex> lock(g_CloakLock);
-    const auto it = g_Cloaked.find(window);
-    return it == g_Cloaked.end() ? -1 : (it->second ? 1 : 0);
-}
 
 // --- Talking to the driver script ---
 
@@ -247,7 +203,7 @@ class DragPointerTest : public AttachedTest {
     void SetUp() override {
         if (InputDir().empty())
             GTEST_SKIP() << "needs the pointer from xdotool_driver.sh";
-        RecordCloaking();
+        RecordDwmAttributes();
         AttachedTest::SetUp();
     }
 
@@ -364,6 +320,32 @@ TEST_F(DragPointerTest, BusyHostEndsAtTheDropPositionAtItsNextCommandOrTick) {
         EXPECT_EQ(0, CloakOf(window_));
         EXPECT_TRUE(IsWindowVisible(window_));
         EXPECT_TRUE(SamePoint(drop, TopLeft(window_)));
+    }
+}
+
+// A host that stays busy after taking the drop over: the ghost, a topmost
+// window, goes away on its own, and every later drag works the same, the last
+// one only just past the vertical threshold.
+TEST_F(DragPointerTest, TheGhostGoesWhileTheHostStaysBusyDragAfterDrag) {
+    const int cy = GetSystemMetrics(SM_CYDRAG);
+    const struct {
+        int dx, dy;
+    } drags[] = {{60, 40}, {-50, 30}, {0, -(cy + 1)}};
+    ShowPage(PageInstalling);
+    for (const auto &d : drags) {
+        SCOPED_TRACE(::testing::Message() << "move " << d.dx << ", " << d.dy);
+        const POINT start = TopLeft(window_);
+        const POINT press = ScreenFromDesign(kEmptyX, kEmptyY);
+        ASSERT_TRUE(Xdotool(PressMove(press, Offset(press, d.dx, d.dy), 1), HostThread::Busy));
+        ASSERT_TRUE(HostUntil(HostThread::Busy, 2000, [] { return g_State.DragState == DragReleased; }));
+        ASSERT_TRUE(Ghost());
+        EXPECT_EQ(1, CloakOf(window_));
+
+        KSUiSetProgress(500);
+        EXPECT_TRUE(SamePoint(Offset(start, d.dx, d.dy), TopLeft(window_)));
+        EXPECT_TRUE(HostUntil(HostThread::Busy, 1000, [] { return !Ghost(); }))
+            << "the ghost stays while the host does not pump";
+        EXPECT_EQ(0, CloakOf(window_));
     }
 }
 

@@ -5,18 +5,26 @@
 
 #include <dwmapi.h>
 
+#include <new>
+
 namespace {
 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kTrackMs = 8;
 constexpr DWORD kStopWaitMs = 1000;
 
-// Private to the drag thread; empty between drags. GhostWindowProc reads the
-// snapshot on the same thread.
-HWND g_GhostWindow = nullptr;
-HTHUMBNAIL g_GhostThumbnail = 0;
-HDC g_GhostSnapshotDC = nullptr;
-HBITMAP g_GhostSnapshotBitmap = nullptr;
+// Everything one drag thread owns. Each thread has its own: a thread that
+// outlives detach's wait never shares its stop event or its ghost with the
+// thread of a later attach. GhostWindowProc finds it through the ghost's
+// GWLP_USERDATA, on the same thread.
+struct DragThreadContext {
+    HANDLE StopEvent = nullptr;       // its own duplicate of DragStopEvent
+    HMODULE Module = nullptr;         // its own reference on the library, freed as the thread ends
+    HWND GhostWindow = nullptr;       // empty between drags
+    HTHUMBNAIL GhostThumbnail = 0;
+    HDC GhostSnapshotDC = nullptr;
+    HBITMAP GhostSnapshotBitmap = nullptr;
+};
 
 void SetDwmBool(HWND window, DWORD attribute, BOOL value) {
     DwmSetWindowAttribute(window, attribute, &value, sizeof value);
@@ -28,13 +36,10 @@ bool PrimaryButtonDown() {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
-// Waits on the stop event; true only when the wait timed out (keep going).
-// Each drag thread waits on its own duplicate of DragStopEvent: a thread that
-// outlives detach's 1000 ms wait still sees its own signalled event, and never
-// the event of a later attach, so it cannot keep running beside a new thread.
-thread_local HANDLE t_StopEvent = nullptr;
-
-bool WaitTimedOut(DWORD ms) { return WaitForSingleObject(t_StopEvent, ms) == WAIT_TIMEOUT; }
+// Waits on the thread's stop event; true only when the wait timed out (keep going).
+bool WaitTimedOut(const DragThreadContext &t, DWORD ms) {
+    return WaitForSingleObject(t.StopEvent, ms) == WAIT_TIMEOUT;
+}
 
 void DispatchThreadMessages() {
     MSG msg;
@@ -48,32 +53,36 @@ void MoveHostToGhost(HWND host) {
     SetWindowPos(host, HWND_TOP, g_State.GhostX, g_State.GhostY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-void CleanUpGhost() {
-    if (g_GhostThumbnail) {
-        DwmUnregisterThumbnail(g_GhostThumbnail);
-        g_GhostThumbnail = 0;
+void DeleteSnapshot(DragThreadContext &t) {
+    if (t.GhostSnapshotDC) {
+        DeleteDC(t.GhostSnapshotDC);
+        t.GhostSnapshotDC = nullptr;
     }
-    if (g_GhostWindow) {
-        DestroyWindow(g_GhostWindow);
-        g_GhostWindow = nullptr;
+    if (t.GhostSnapshotBitmap) {
+        DeleteObject(t.GhostSnapshotBitmap);
+        t.GhostSnapshotBitmap = nullptr;
     }
-    if (g_GhostSnapshotDC) {
-        DeleteDC(g_GhostSnapshotDC);
-        g_GhostSnapshotDC = nullptr;
+}
+
+void CleanUpGhost(DragThreadContext &t) {
+    if (t.GhostThumbnail) {
+        DwmUnregisterThumbnail(t.GhostThumbnail);
+        t.GhostThumbnail = 0;
     }
-    if (g_GhostSnapshotBitmap) {
-        DeleteObject(g_GhostSnapshotBitmap);
-        g_GhostSnapshotBitmap = nullptr;
+    if (t.GhostWindow) {
+        DestroyWindow(t.GhostWindow);
+        t.GhostWindow = nullptr;
     }
+    DeleteSnapshot(t);
 }
 
 // Shows what the host shows: a live thumbnail where the compositor offers one,
 // else a copy of the screen under the host taken now.
-void FillGhost(HWND host, const RECT &r) {
+void FillGhost(DragThreadContext &t, HWND host, const RECT &r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     HTHUMBNAIL thumbnail = 0;
-    if (SUCCEEDED(DwmRegisterThumbnail(g_GhostWindow, host, &thumbnail)) && thumbnail) {
-        g_GhostThumbnail = thumbnail;
+    if (SUCCEEDED(DwmRegisterThumbnail(t.GhostWindow, host, &thumbnail)) && thumbnail) {
+        t.GhostThumbnail = thumbnail;
         DWM_THUMBNAIL_PROPERTIES props = {};
         props.dwFlags = DWM_TNP_RECTDESTINATION | DWM_TNP_VISIBLE | DWM_TNP_SOURCECLIENTAREAONLY;
         props.rcDestination = {0, 0, w, h};
@@ -83,51 +92,46 @@ void FillGhost(HWND host, const RECT &r) {
         return;
     }
     HDC screen = GetDC(nullptr);
-    g_GhostSnapshotDC = CreateCompatibleDC(screen);
-    g_GhostSnapshotBitmap = CreateCompatibleBitmap(screen, w, h);
-    if (g_GhostSnapshotDC && g_GhostSnapshotBitmap) {
-        SelectObject(g_GhostSnapshotDC, g_GhostSnapshotBitmap);
-        BitBlt(g_GhostSnapshotDC, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    t.GhostSnapshotDC = CreateCompatibleDC(screen);
+    t.GhostSnapshotBitmap = CreateCompatibleBitmap(screen, w, h);
+    if (t.GhostSnapshotDC && t.GhostSnapshotBitmap) {
+        SelectObject(t.GhostSnapshotDC, t.GhostSnapshotBitmap);
+        BitBlt(t.GhostSnapshotDC, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     } else {
         // Half a copy would paint a black ghost; without one it is plain white.
-        if (g_GhostSnapshotDC)
-            DeleteDC(g_GhostSnapshotDC);
-        if (g_GhostSnapshotBitmap)
-            DeleteObject(g_GhostSnapshotBitmap);
-        g_GhostSnapshotDC = nullptr;
-        g_GhostSnapshotBitmap = nullptr;
+        DeleteSnapshot(t);
     }
     ReleaseDC(nullptr, screen);
 }
 
 // Shows the ghost exactly over the host and cloaks the host. False when the
 // ghost window cannot be made.
-bool BeginDrag(HWND host, const RECT &r) {
+bool BeginDrag(DragThreadContext &t, HWND host, const RECT &r) {
     g_State.GhostX = r.left;
     g_State.GhostY = r.top;
-    g_GhostWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kGhostClassName, L"",
+    t.GhostWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kGhostClassName, L"",
                                     WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                    g_State.Module, nullptr);
-    if (!g_GhostWindow)
+                                    g_State.Module, &t);
+    if (!t.GhostWindow)
         return false;
-    SetDwmBool(g_GhostWindow, DWMWA_CLOAK, TRUE);
-    SetDwmBool(g_GhostWindow, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE);
+    SetDwmBool(t.GhostWindow, DWMWA_CLOAK, TRUE);
+    SetDwmBool(t.GhostWindow, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE);
 
     // The host's frame recipe, so the ghost has the same shadow and corners.
-    SetWindowLongW(g_GhostWindow, GWL_STYLE, WS_POPUP | WS_CAPTION | WS_THICKFRAME);
+    SetWindowLongW(t.GhostWindow, GWL_STYLE, WS_POPUP | WS_CAPTION | WS_THICKFRAME);
     const MARGINS margins = {1, 1, 1, 1};
-    DwmExtendFrameIntoClientArea(g_GhostWindow, &margins);
+    DwmExtendFrameIntoClientArea(t.GhostWindow, &margins);
     const int round = 2; // DWMWCP_ROUND
-    DwmSetWindowAttribute(g_GhostWindow, 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
-    SetWindowPos(g_GhostWindow, nullptr, 0, 0, 0, 0,
+    DwmSetWindowAttribute(t.GhostWindow, 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
+    SetWindowPos(t.GhostWindow, nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SendMessageW(g_GhostWindow, WM_NCACTIVATE, 1, 0);
+    SendMessageW(t.GhostWindow, WM_NCACTIVATE, 1, 0);
 
-    FillGhost(host, r);
-    ShowWindow(g_GhostWindow, SW_SHOWNOACTIVATE);
-    UpdateWindow(g_GhostWindow);
+    FillGhost(t, host, r);
+    ShowWindow(t.GhostWindow, SW_SHOWNOACTIVATE);
+    UpdateWindow(t.GhostWindow);
     DwmFlush();
-    SetDwmBool(g_GhostWindow, DWMWA_CLOAK, FALSE);
+    SetDwmBool(t.GhostWindow, DWMWA_CLOAK, FALSE);
 
     SetDwmBool(host, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE);
     SetDwmBool(host, DWMWA_CLOAK, TRUE);
@@ -139,12 +143,12 @@ bool BeginDrag(HWND host, const RECT &r) {
 // drop position to the window thread and waits until it has moved the host.
 // Without a host window (the host destroyed it) there is nobody to hand over
 // to, and the ghost goes at once.
-void FollowAndRelease(const RECT &r, POINT press) {
+void FollowAndRelease(DragThreadContext &t, const RECT &r, POINT press) {
     // The first step is taken even when the button came up while the ghost was
     // being made: the window lands where the cursor let go, not where the
     // threshold was crossed.
     do {
-        if (!WaitTimedOut(kTrackMs) || !g_State.HostWindow)
+        if (!WaitTimedOut(t, kTrackMs) || !g_State.HostWindow)
             break;
         POINT c;
         GetCursorPos(&c);
@@ -153,11 +157,11 @@ void FollowAndRelease(const RECT &r, POINT press) {
         const LONG y = r.top - press.y + c.y;
         g_State.GhostX = x;
         g_State.GhostY = y;
-        SetWindowPos(g_GhostWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(t.GhostWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         DispatchThreadMessages();
     } while (PrimaryButtonDown());
     RECT dropped;
-    if (GetWindowRect(g_GhostWindow, &dropped)) {
+    if (GetWindowRect(t.GhostWindow, &dropped)) {
         g_State.GhostX = dropped.left;
         g_State.GhostY = dropped.top;
     }
@@ -165,7 +169,7 @@ void FollowAndRelease(const RECT &r, POINT press) {
 
     // The ghost stays at the drop point until the host stands there.
     while (g_State.DragState != DragIdle && g_State.HostWindow) {
-        if (!WaitTimedOut(kPollMs))
+        if (!WaitTimedOut(t, kPollMs))
             break;
         DispatchThreadMessages();
     }
@@ -174,20 +178,20 @@ void FollowAndRelease(const RECT &r, POINT press) {
         SetDwmBool(host, DWMWA_CLOAK, FALSE);
         SetDwmBool(host, DWMWA_TRANSITIONS_FORCEDISABLED, FALSE);
     }
-    if (g_GhostWindow)
-        SetDwmBool(g_GhostWindow, DWMWA_CLOAK, TRUE);
+    if (t.GhostWindow)
+        SetDwmBool(t.GhostWindow, DWMWA_CLOAK, TRUE);
     DwmFlush();
-    CleanUpGhost();
+    CleanUpGhost(t);
 }
 
 // Watches a fresh press until the cursor leaves the drag threshold. True when
 // it did with the button still down; false when the button came up or detach
 // asked the thread to stop.
-bool PastThreshold(POINT press) {
+bool PastThreshold(const DragThreadContext &t, POINT press) {
     const int cx = GetSystemMetrics(SM_CXDRAG);
     const int cy = GetSystemMetrics(SM_CYDRAG);
     while (PrimaryButtonDown()) {
-        if (!WaitTimedOut(kTrackMs))
+        if (!WaitTimedOut(t, kTrackMs))
             return false;
         POINT c;
         GetCursorPos(&c);
@@ -210,8 +214,8 @@ bool PressStartsDrag(HWND host, POINT press) {
 
 } // namespace
 
-DWORD WINAPI DragThreadMain(LPVOID stopEvent) {
-    t_StopEvent = static_cast<HANDLE>(stopEvent);
+DWORD WINAPI DragThreadMain(LPVOID context) {
+    DragThreadContext &t = *static_cast<DragThreadContext *>(context);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = GhostWindowProc;
     wc.hInstance = g_State.Module;
@@ -221,7 +225,7 @@ DWORD WINAPI DragThreadMain(LPVOID stopEvent) {
     RegisterClassW(&wc);
 
     bool wasDown = false;
-    while (WaitTimedOut(kPollMs)) {
+    while (WaitTimedOut(t, kPollMs)) {
         HWND host = g_State.HostWindow;
         if (!host)
             continue;
@@ -235,35 +239,47 @@ DWORD WINAPI DragThreadMain(LPVOID stopEvent) {
         GetCursorPos(&press);
         if (!PressStartsDrag(host, press))
             continue;
-        if (!PastThreshold(press)) {
+        if (!PastThreshold(t, press)) {
             wasDown = PrimaryButtonDown();
             continue;
         }
         RECT r;
-        if (!GetWindowRect(host, &r) || !BeginDrag(host, r)) {
-            CleanUpGhost();
+        if (!GetWindowRect(host, &r) || !BeginDrag(t, host, r)) {
+            CleanUpGhost(t);
             continue;
         }
-        FollowAndRelease(r, press);
+        FollowAndRelease(t, r, press);
         wasDown = PrimaryButtonDown();
     }
-    CleanUpGhost();
-    if (t_StopEvent)
-        CloseHandle(t_StopEvent);
+    CleanUpGhost(t);
+    HMODULE module = t.Module;
+    if (t.StopEvent)
+        CloseHandle(t.StopEvent);
+    delete &t;
+    // The library stays loaded until this thread has left it, even when the
+    // host unloads it right after destroying its window.
+    if (module)
+        FreeLibraryAndExitThread(module, 0);
     return 0;
 }
 
 LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_NCCREATE: {
+        const CREATESTRUCTW *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
     case WM_NCCALCSIZE:
         return 0;
     case WM_PAINT: {
+        const DragThreadContext *t = reinterpret_cast<const DragThreadContext *>(GetWindowLongPtrW(window, GWLP_USERDATA));
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        if (g_GhostSnapshotDC) {
+        if (t && t->GhostSnapshotDC) {
             RECT client;
             GetClientRect(window, &client);
-            BitBlt(dc, 0, 0, client.right, client.bottom, g_GhostSnapshotDC, 0, 0, SRCCOPY);
+            BitBlt(dc, 0, 0, client.right, client.bottom, t->GhostSnapshotDC, 0, 0, SRCCOPY);
         } else {
             FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         }
@@ -282,35 +298,67 @@ LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 void StartDragThread() {
     EngineState &s = g_State;
     s.DragStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE own = nullptr;
-    if (s.DragStopEvent)
-        DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &own, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS);
-    s.DragThread = CreateThread(nullptr, 0, DragThreadMain, own, 0, nullptr);
-    if (!s.DragThread && own)
-        CloseHandle(own);
+    DragThreadContext *t = new (std::nothrow) DragThreadContext;
+    if (!s.DragStopEvent || !t) {
+        delete t;
+        return;
+    }
+    DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &t->StopEvent, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    // Taken here, before the thread runs, so that no moment exists in which the
+    // thread runs in a library nobody holds.
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&DragThreadMain),
+                       &t->Module);
+    s.DragThread = CreateThread(nullptr, 0, DragThreadMain, t, 0, nullptr);
+    if (!s.DragThread) {
+        if (t->Module)
+            FreeLibrary(t->Module);
+        if (t->StopEvent)
+            CloseHandle(t->StopEvent);
+        delete t;
+    }
+}
+
+// Waits for the drag thread while still answering what other threads send to
+// this one: the drag thread may need an answer from the window thread (about
+// its windows' activation or z-order) before it can end. Posted messages stay
+// queued for the host.
+static bool WaitAnsweringSentMessages(HANDLE thread, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now >= end ? 0 : static_cast<DWORD>(end - now);
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &thread, left, QS_SENDMESSAGE, 0);
+        if (r == WAIT_OBJECT_0)
+            return true;
+        if (r != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void StopDragThread() {
     EngineState &s = g_State;
     if (!s.DragThread)
         return;
-    SetEvent(s.DragStopEvent);
-    WaitForSingleObject(s.DragThread, kStopWaitMs);
-    CloseHandle(s.DragThread);
+    // Taken out of the record first: a message answered during the wait may
+    // reach code that stops the thread again.
+    HANDLE thread = s.DragThread, stop = s.DragStopEvent;
     s.DragThread = nullptr;
-    if (s.DragStopEvent) {
-        CloseHandle(s.DragStopEvent);
-        s.DragStopEvent = nullptr;
-    }
+    s.DragStopEvent = nullptr;
+    if (stop)
+        SetEvent(stop);
+    WaitAnsweringSentMessages(thread, kStopWaitMs);
+    CloseHandle(thread);
+    if (stop)
+        CloseHandle(stop);
     if (s.DragState == DragIdle)
         return;
-    // A drag was under way or not yet taken over: the host goes where the ghost was.
-    if (HWND host = s.HostWindow) {
+    // A drag was under way or not yet taken over: the host goes where the ghost
+    // was; detach uncloaks it.
+    if (HWND host = s.HostWindow)
         MoveHostToGhost(host);
-        SetDwmBool(host, DWMWA_CLOAK, FALSE);
-        SetDwmBool(host, DWMWA_TRANSITIONS_FORCEDISABLED, FALSE);
-    }
     InterlockedExchange(&s.DragState, DragIdle);
 }
 

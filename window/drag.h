@@ -11,14 +11,15 @@ constexpr int kParkPosition = -32000;
 
 // Creates DragStopEvent and the drag thread (attach).
 void StartDragThread();
-// Signals the thread, waits at most 1000 ms for it, closes both handles, and
-// puts the host where an unfinished drag left the ghost (detach).
+// Signals the thread, waits at most 1000 ms for it (answering messages other
+// threads send meanwhile), closes both handles, and puts the host where an
+// unfinished drag left the ghost (detach).
 void StopDragThread();
 // Window thread: parks the host during a drag, places it at the drop point
 // after the release. Never blocks.
 void SyncDragState();
 
-// The thread procedure; its parameter is its own duplicate of DragStopEvent,
-// which it closes when it ends.
+// The thread procedure; its parameter is the thread's own record (stop event,
+// library reference, ghost), which it frees when it ends.
 DWORD WINAPI DragThreadMain(LPVOID stopEvent);
 LRESULT CALLBACK GhostWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -16,6 +16,20 @@ constexpr ULONGLONG kRevealAfterShowMs = 150;
 constexpr COLORREF kDirEditBackground = RGB(0xF4, 0xF5, 0xF9);
 constexpr COLORREF kDirEditText = RGB(0x3A, 0x3F, 0x47);
 
+// The procedure HostWndProc replaced, on a window where a later subclass keeps
+// HostWndProc in the chain after detach.
+constexpr wchar_t kPassThroughProp[] = L"KestoUiPassThrough";
+
+// A window the engine is no longer attached to: every message goes on to the
+// procedure the engine once replaced.
+LRESULT PassThrough(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        msg == WM_NCDESTROY ? RemovePropW(window, kPassThroughProp) : GetPropW(window, kPassThroughProp));
+    if (previous)
+        return CallWindowProcW(previous, window, msg, wParam, lParam);
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
 LRESULT Forward(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (g_State.PrevWndProc)
         return CallWindowProcW(g_State.PrevWndProc, window, msg, wParam, lParam);
@@ -166,10 +180,38 @@ void PerformElementAction(int element) {
         RequestFrame();
 }
 
+// --- Installing and removing the procedure ---
+
+void HookWindowProc(HWND window) {
+    EngineState &s = g_State;
+    // Still in this window's chain from an earlier attachment: take that link up
+    // again, or HostWndProc would run twice for every message.
+    if (HANDLE buried = RemovePropW(window, kPassThroughProp)) {
+        s.PrevWndProc = reinterpret_cast<WNDPROC>(buried);
+        return;
+    }
+    s.PrevWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HostWndProc)));
+}
+
+void UnhookWindowProc(HWND window) {
+    EngineState &s = g_State;
+    if (!s.PrevWndProc)
+        return;
+    // Putting the old procedure back over a later subclass would silently drop it.
+    if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(HostWndProc))
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.PrevWndProc));
+    else
+        SetPropW(window, kPassThroughProp, reinterpret_cast<HANDLE>(s.PrevWndProc));
+    s.PrevWndProc = nullptr;
+}
+
 // --- The window procedure ---
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     EngineState &s = g_State;
+    if (window != s.HostWindow)
+        return PassThrough(window, msg, wParam, lParam);
     switch (msg) {
     case WM_SIZE: {
         const UINT width = LOWORD(lParam), height = HIWORD(lParam);
@@ -232,8 +274,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         return Forward(window, msg, wParam, lParam);
 
     case WM_NCDESTROY: {
+        // Releasing the window's resources also tells the drag thread to end.
         WNDPROC previous = s.PrevWndProc;
         ReleaseWindowResources(window);
+        RemovePropW(window, kPassThroughProp);
         if (previous)
             return CallWindowProcW(previous, window, msg, wParam, lParam);
         return DefWindowProcW(window, msg, wParam, lParam);

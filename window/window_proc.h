@@ -6,5 +6,13 @@
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Installs HostWndProc for the window (attach), keeping the procedure it
+// replaces in PrevWndProc.
+void HookWindowProc(HWND window);
+// Gives the window its procedure back (detach, destruction). When somebody
+// subclassed the window after the engine, their procedure stays, and
+// HostWndProc, still in their chain, passes every message through from then on.
+void UnhookWindowProc(HWND window);
+
 // Runs the action of one element: changes engine state or calls the host back.
 void PerformElementAction(int element);

@@ -6,8 +6,13 @@
 #include <shellapi.h>
 #include <wincodec.h>
 
+#include <dwmapi.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace TestHost {
 namespace {
@@ -214,6 +219,48 @@ bool SaveWindowPng(HWND window, const std::wstring &path) {
     ReleaseAndNull(stream);
     ReleaseAndNull(factory);
     return ok;
+}
+
+// --- DWM attributes, as the engine asked for them ---
+
+typedef HRESULT(WINAPI *DwmSetWindowAttributeFn)(HWND, DWORD, LPCVOID, DWORD);
+#ifdef _WIN64
+#define KSUI_DWM_IMPORT_SLOT "__imp_DwmSetWindowAttribute"
+#else
+#define KSUI_DWM_IMPORT_SLOT "__imp__DwmSetWindowAttribute@16"
+#endif
+extern "C" DwmSetWindowAttributeFn g_DwmSetWindowAttributeImport asm(KSUI_DWM_IMPORT_SLOT);
+
+namespace {
+
+DwmSetWindowAttributeFn g_RealDwmSetWindowAttribute = nullptr;
+std::mutex g_DwmLock; // the drag thread sets attributes too
+std::map<std::pair<HWND, DWORD>, BOOL> g_DwmAttributes;
+
+HRESULT WINAPI RecordingDwmSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size) {
+    if ((attribute == DWMWA_CLOAK || attribute == DWMWA_TRANSITIONS_FORCEDISABLED) && value && size >= sizeof(BOOL)) {
+        std::lock_guard<std::mutex> lock(g_DwmLock);
+        g_DwmAttributes[{window, attribute}] = *static_cast<const BOOL *>(value);
+    }
+    return g_RealDwmSetWindowAttribute(window, attribute, value, size);
+}
+
+} // namespace
+
+void RecordDwmAttributes() {
+    if (g_RealDwmSetWindowAttribute)
+        return;
+    g_RealDwmSetWindowAttribute = g_DwmSetWindowAttributeImport;
+    DWORD old = 0;
+    VirtualProtect(&g_DwmSetWindowAttributeImport, sizeof(void *), PAGE_READWRITE, &old);
+    g_DwmSetWindowAttributeImport = RecordingDwmSetWindowAttribute;
+    VirtualProtect(&g_DwmSetWindowAttributeImport, sizeof(void *), old, &old);
+}
+
+int DwmAttributeOf(HWND window, DWORD attribute) {
+    std::lock_guard<std::mutex> lock(g_DwmLock);
+    const auto it = g_DwmAttributes.find({window, attribute});
+    return it == g_DwmAttributes.end() ? -1 : (it->second ? 1 : 0);
 }
 
 void ResetEngine() {

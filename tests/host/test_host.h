@@ -61,6 +61,15 @@ void DeleteTree(const std::wstring &path);
 // Saves the client area of a window as a PNG (for people to look at).
 bool SaveWindowPng(HWND window, const std::wstring &path);
 
+// Records every DWMWA_CLOAK and DWMWA_TRANSITIONS_FORCEDISABLED value the
+// engine gives a window from now on (under wine neither changes anything on
+// screen). The engine is linked into the test program, so its calls go through
+// this program's import table.
+void RecordDwmAttributes();
+// The last value given for the attribute: 1 TRUE, 0 FALSE, -1 never set.
+int DwmAttributeOf(HWND window, DWORD attribute);
+inline int CloakOf(HWND window) { return DwmAttributeOf(window, 13 /* DWMWA_CLOAK */); }
+
 // Puts the engine record back to its load-time values (detaching first).
 void ResetEngine();
 
