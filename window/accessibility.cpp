@@ -10,6 +10,10 @@
 
 #include <oleacc.h>
 
+// Interface ids come from __uuidof: mingw's liboleacc.a also exports the name
+// IID_IAccessible, as an import thunk, and a link that takes that one passes
+// the address of code where a GUID belongs.
+
 #include <cmath>
 #include <new>
 
@@ -112,7 +116,7 @@ RECT ScreenRect(HWND window, const D2D1_RECT_F &r) {
 }
 
 HRESULT EditObject(IDispatch **out) {
-    return AccessibleObjectFromWindow(g_State.DirEdit, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void **>(out));
+    return AccessibleObjectFromWindow(g_State.DirEdit, OBJID_WINDOW, __uuidof(IDispatch), reinterpret_cast<void **>(out));
 }
 
 // A child as a VARIANT: the EDIT box as its own object, the rest by child id.
@@ -150,7 +154,7 @@ class ClientAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
         if (!out)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
             *out = static_cast<IAccessible *>(this);
             AddRef();
             return S_OK;
@@ -195,7 +199,7 @@ class ClientAccessible final : public IAccessible {
         if (!parent)
             return E_POINTER;
         *parent = nullptr;
-        return AccessibleObjectFromWindow(window_, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void **>(parent));
+        return AccessibleObjectFromWindow(window_, OBJID_WINDOW, __uuidof(IDispatch), reinterpret_cast<void **>(parent));
     }
 
     HRESULT STDMETHODCALLTYPE get_accChildCount(long *count) override {
@@ -571,7 +575,7 @@ bool AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, LRESULT *result
         s.Accessible = new (std::nothrow) ClientAccessible(window);
     if (!s.Accessible)
         return false;
-    const LRESULT answer = LresultFromObject(IID_IAccessible, flags, s.Accessible);
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, s.Accessible);
     if (FAILED(static_cast<HRESULT>(answer)))
         return false;
     *result = answer;
