@@ -272,11 +272,9 @@ class ClientAccessible final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT *focus) override {
-        if (!window_)
-            return CO_E_OBJNOTCONNECTED;
-        if (!focus)
-            return E_POINTER;
-        VariantInit(focus);
+        const HRESULT ready = PrepareVariant(focus);
+        if (FAILED(ready))
+            return ready;
         HWND focused = GetFocus();
         const int item = KeyboardFocusItem();
         if (g_State.DirEdit && focused == g_State.DirEdit) {
@@ -291,11 +289,9 @@ class ClientAccessible final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT *selection) override {
-        if (!window_)
-            return CO_E_OBJNOTCONNECTED;
-        if (!selection)
-            return E_POINTER;
-        VariantInit(selection);
+        const HRESULT ready = PrepareVariant(selection);
+        if (FAILED(ready))
+            return ready;
         return S_FALSE;
     }
 
@@ -352,11 +348,9 @@ class ClientAccessible final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT *end) override {
-        if (!window_)
-            return CO_E_OBJNOTCONNECTED;
-        if (!end)
-            return E_POINTER;
-        VariantInit(end);
+        const HRESULT ready = PrepareVariant(end);
+        if (FAILED(ready))
+            return ready;
         int item = 0;
         const HRESULT hr = Resolve(start, &item);
         if (FAILED(hr))
@@ -393,11 +387,9 @@ class ClientAccessible final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT *hit) override {
-        if (!window_)
-            return CO_E_OBJNOTCONNECTED;
-        if (!hit)
-            return E_POINTER;
-        VariantInit(hit);
+        const HRESULT ready = PrepareVariant(hit);
+        if (FAILED(ready))
+            return ready;
         POINT p = {x, y};
         RECT client = {};
         GetClientRect(window_, &client);
@@ -466,6 +458,16 @@ class ClientAccessible final : public IAccessible {
         return Resolve(child, item);
     }
 
+    // Checks the connection and the VARIANT an answer goes into, which it empties.
+    HRESULT PrepareVariant(VARIANT *out) const {
+        if (!window_)
+            return CO_E_OBJNOTCONNECTED;
+        if (!out)
+            return E_POINTER;
+        VariantInit(out);
+        return S_OK;
+    }
+
     HRESULT NoText(const VARIANT &child, BSTR *text) const {
         int item = 0;
         const HRESULT hr = Prepare(child, text, &item);
@@ -473,13 +475,10 @@ class ClientAccessible final : public IAccessible {
     }
 
     template <class F> HRESULT Number(const VARIANT &child, VARIANT *out, F value) {
-        if (!window_)
-            return CO_E_OBJNOTCONNECTED;
-        if (!out)
-            return E_POINTER;
-        VariantInit(out);
         int item = 0;
-        const HRESULT hr = Resolve(child, &item);
+        HRESULT hr = PrepareVariant(out);
+        if (SUCCEEDED(hr))
+            hr = Resolve(child, &item);
         if (FAILED(hr))
             return hr;
         out->vt = VT_I4;
