@@ -132,7 +132,7 @@ void ChildVariant(int item, VARIANT *out) {
     out->lVal = ChildOfItem(item);
 }
 
-HRESULT TextOut(const std::wstring &text, BSTR *out) {
+HRESULT AnswerText(const std::wstring &text, BSTR *out) {
     *out = nullptr;
     if (text.empty())
         return S_FALSE;
@@ -232,9 +232,9 @@ class ClientAccessible final : public IAccessible {
         if (item == 0) {
             wchar_t title[256] = {};
             GetWindowTextW(window_, title, 256);
-            return TextOut(title, name);
+            return AnswerText(title, name);
         }
-        return TextOut(ItemName(item), name);
+        return AnswerText(ItemName(item), name);
     }
 
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR *value) override {
@@ -244,7 +244,7 @@ class ClientAccessible final : public IAccessible {
             return hr;
         if (item != ItemProgressBar && item != ItemDirEdit)
             return DISP_E_MEMBERNOTFOUND;
-        return TextOut(ItemValue(item), value);
+        return AnswerText(ItemValue(item), value);
     }
 
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR *text) override { return NoText(child, text); }
@@ -303,7 +303,7 @@ class ClientAccessible final : public IAccessible {
         const wchar_t *name = DefaultActionName(item);
         if (!name)
             return DISP_E_MEMBERNOTFOUND;
-        return TextOut(name, action);
+        return AnswerText(name, action);
     }
 
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
