@@ -3,6 +3,7 @@
 #include "render/animation.h"
 #include "render/frame.h"
 #include "render/resources.h"
+#include "window/accessibility.h"
 #include "window/drag.h"
 #include "window/scaling.h"
 
@@ -61,6 +62,7 @@ void SetState(int page) {
     if (s.HostWindow)
         ApplyWindowSize(false);
     LayoutDirEdit();
+    AnnounceChanges();
     RefreshNow(false);
 }
 
@@ -71,11 +73,13 @@ void SetProgress(int progress) {
     // The bar falls back at once; only rises are eased.
     if (s.ProgressShown > static_cast<float>(clamped))
         s.ProgressShown = static_cast<float>(clamped);
+    AnnounceChanges();
     RefreshNow(true);
 }
 
 void SetStatus(const wchar_t *text) {
     g_State.StatusText = TextOrEmpty(text);
+    AnnounceChanges();
     RefreshNow(false);
 }
 

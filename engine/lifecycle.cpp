@@ -1,7 +1,9 @@
 #include "engine/lifecycle.h"
 
 #include "render/resources.h"
+#include "window/accessibility.h"
 #include "window/drag.h"
+#include "window/keyboard_focus.h"
 #include "window/scaling.h"
 #include "window/window_proc.h"
 
@@ -85,8 +87,10 @@ int Attach(HWND window, HostCallback callback) {
     s.DirEdit = CreateWindowExW(0, L"EDIT", s.InstallDir.c_str(), WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirEditId)), s.Module, nullptr);
     LayoutDirEdit();
+    HookDirEditKeys();
     SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
     StartDragThread();
+    AnnounceChanges(); // what a screen reader is told from now on is measured from here
     InvalidateRect(window, nullptr, FALSE);
     return 1;
 }
@@ -125,6 +129,8 @@ void ReleaseWindowResources(HWND window) {
     s.HoverElement = ElemNone;
     s.PressedElement = ElemNone;
     s.LeaveTracking = false;
+    DisconnectAccessible();
+    ForgetKeyboardFocus();
     if (s.DirEditFont) {
         DeleteObject(s.DirEditFont);
         s.DirEditFont = nullptr;

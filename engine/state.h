@@ -68,6 +68,18 @@ constexpr UINT kFrameTimerMs = 33;
 constexpr UINT kRevealTimerMs = 120;
 constexpr int kDirEditId = 1001;
 
+class ClientAccessible;
+
+// What a screen reader was last told, so that only changes are announced.
+struct AnnouncedState {
+    bool Valid = false; // false until the first look after attach
+    LONG Page = PageWelcome;
+    bool PanelOpen = false;
+    int Options[4] = {};
+    std::wstring Status;
+    int Percent = 0;
+};
+
 // --- The record ---
 
 struct EngineState {
@@ -136,6 +148,13 @@ struct EngineState {
     // --- Lifetime across threads and nested waits ---
     DWORD ComThreadId = 0;                          // attach; only this thread may undo ComInitialized
     int WaitDepth = 0;                              // KSUiWaitDone; nested waits share one decision
+
+    // Accessibility and keyboard focus
+    ClientAccessible *Accessible = nullptr;         // WM_GETOBJECT; disconnected by ReleaseWindowResources
+    AnnouncedState Announced;                       // AnnounceChanges
+    int FocusItem = 0;                              // keyboard focus: a ReadingItem, 0 for none
+    bool FocusCueShown = false;                     // keyboard focus: from the first Tab on
+    WNDPROC DirEditPrevProc = nullptr;              // keyboard focus: the EDIT box's own procedure
 };
 
 extern EngineState g_State;

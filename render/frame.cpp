@@ -1,6 +1,8 @@
 #include "render/frame.h"
 
+#include "render/captions.h"
 #include "render/carousel.h"
+#include "render/focus_ring.h"
 #include "render/installing_page.h"
 #include "render/render_target.h"
 #include "render/resources.h"
@@ -36,12 +38,13 @@ void PaintFrame() {
         DrawInstallingPage();
         break;
     case PageFinished:
-        DrawPillButton(ElemLaunch, L"立即体验");
+        DrawPillButton(ElemLaunch, kCaptionLaunch);
         break;
     default:
         break;
     }
     DrawTitleButtons();
+    DrawFocusRing();
 
     target->SetTransform(D2D1::Matrix3x2F::Identity());
     // A lost device is rebuilt by the next frame; any other failure is left to it too.

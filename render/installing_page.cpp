@@ -1,45 +1,37 @@
 #include "render/installing_page.h"
 
 #include "render/resources.h"
-
-namespace {
-
-constexpr float kTrackLeft = 60.0f;
-constexpr float kTrackRight = 964.0f;
-constexpr float kTrackLength = kTrackRight - kTrackLeft; // 904
-constexpr float kTextTop = 610.0f;
-
-} // namespace
+#include "window/layout.h"
 
 int ProgressPercent(float progressShown) { return static_cast<int>(progressShown / 10.0f + 0.5f); }
 
 void DrawInstallingPage() {
     EngineState &s = g_State;
     const float b = s.ContentBoost;
-    const float textBottom = kTextTop + 26.0f * b;
+    const D2D1_RECT_F status = StatusLineRect();
 
     if (!s.StatusText.empty())
-        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary,
-                  D2D1::RectF(kTrackLeft, kTextTop, 800.0f, textBottom), 1.0f);
+        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary, status, 1.0f);
 
+    // The percentage shares the status row, right-aligned at the track's end.
+    const D2D1_RECT_F track = ProgressTrackRect();
     wchar_t percent[16];
     wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
-    DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(800.0f, kTextTop, kTrackRight, textBottom), 1.0f);
+    DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(status.right, status.top, track.right, status.bottom),
+              1.0f);
 
-    const float y0 = textBottom + 12.0f;
     const float radius = 5.0f * b;
     SetBrush(kColorTrack, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(
-        D2D1::RoundedRect(D2D1::RectF(kTrackLeft, y0, kTrackRight, y0 + 10.0f * b), radius, radius), s.Brush);
+    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(track, radius, radius), s.Brush);
 
     // Drawn only once it is longer than the bar is high, so both round ends fit.
-    const float w = (s.ProgressShown / 1000.0f) * kTrackLength;
+    const float w = (s.ProgressShown / 1000.0f) * (track.right - track.left);
     if (w > 10.0f * b) {
         // The gradient spans the whole track: brand colour 2 shows only near 100 %.
-        s.BrandGradient->SetStartPoint(D2D1::Point2F(kTrackLeft, 0.0f));
-        s.BrandGradient->SetEndPoint(D2D1::Point2F(kTrackRight, 0.0f));
+        s.BrandGradient->SetStartPoint(D2D1::Point2F(track.left, 0.0f));
+        s.BrandGradient->SetEndPoint(D2D1::Point2F(track.right, 0.0f));
         s.RenderTarget->FillRoundedRectangle(
-            D2D1::RoundedRect(D2D1::RectF(kTrackLeft, y0, kTrackLeft + w, y0 + 10.0f * b), radius, radius),
+            D2D1::RoundedRect(D2D1::RectF(track.left, track.top, track.left + w, track.bottom), radius, radius),
             s.BrandGradient);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/lifecycle.h"
 #include "engine/seams.h"
+#include "render/captions.h"
 #include "render/carousel.h"
 #include "render/render_target.h"
 
@@ -122,9 +123,9 @@ bool BuildTextFormats() {
         s.LinkFormat->SetTrimming(&trimming, ellipsis);
         ellipsis->Release();
     }
-    s.AgreeTextWidth = MeasureTextWidth(L"我已阅读并同意", s.CaptionFormat);
+    s.AgreeTextWidth = MeasureTextWidth(kCaptionAgree, s.CaptionFormat);
     s.LicenseTextWidth = MeasureTextWidth(LicenseCaption(), s.CaptionFormat);
-    s.CustomTextWidth = MeasureTextWidth(L"自定义安装", s.CaptionFormat);
+    s.CustomTextWidth = MeasureTextWidth(kCaptionCustom, s.CaptionFormat);
     return true;
 }
 

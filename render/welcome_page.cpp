@@ -1,5 +1,6 @@
 #include "render/welcome_page.h"
 
+#include "render/captions.h"
 #include "render/resources.h"
 #include "window/layout.h"
 
@@ -27,15 +28,15 @@ void DrawChevron(RgbColor color, float b, float r) {
     s.RenderTarget->DrawLine(tip, right, s.Brush, 1.7f * b, s.StrokeStyle);
 }
 
-void DrawCustomPanel(float b, float bs) {
+void DrawCustomPanel(float b) {
     EngineState &s = g_State;
     const float d = DirRowTop();
-    DrawLabel(L"安装位置", s.LabelFormat, kColorSecondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
+    DrawLabel(kCaptionLocation, s.LabelFormat, kColorSecondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
               1.0f);
 
     // The EDIT box sits inside this field and paints the same colour.
     SetBrush(kColorDirBox, 1.0f);
-    FillRounded(D2D1::RectF(60.0f + 90.0f * b, d, 964.0f - 98.0f * bs - 16.0f, d + 30.0f * b), 6.0f * b, s.Brush);
+    FillRounded(DirFieldRect(), 6.0f * b, s.Brush);
 
     const D2D1_RECT_F change = ElementRect(ElemChangeDir);
     const float v = s.HoverLevel[ElemChangeDir];
@@ -45,16 +46,16 @@ void DrawCustomPanel(float b, float bs) {
     }
     SetBrush(s.BrandColor1, 1.0f);
     s.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(change, 6.0f * b, 6.0f * b), s.Brush, b);
-    DrawLabel(L"更改", s.SmallButtonFormat, s.BrandColor1, change, 1.0f);
+    DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, s.BrandColor1, change, 1.0f);
 
     static const struct {
         int Element;
         int Option;
         const wchar_t *Caption;
     } kOptions[3] = {
-        {ElemOptDesktop, OptionDesktopShortcut, L"桌面快捷方式"},
-        {ElemOptStartMenu, OptionStartMenu, L"添加到开始菜单"},
-        {ElemOptAutoStart, OptionAutoStart, L"开机自动启动"},
+        {ElemOptDesktop, OptionDesktopShortcut, kCaptionDesktop},
+        {ElemOptStartMenu, OptionStartMenu, kCaptionStartMenu},
+        {ElemOptAutoStart, OptionAutoStart, kCaptionAutoStart},
     };
     for (const auto &option : kOptions) {
         DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
@@ -118,13 +119,12 @@ void DrawCheckBox(int id, bool checked) {
 void DrawWelcomePage() {
     EngineState &s = g_State;
     const float b = s.ContentBoost;
-    const float bs = ButtonBoost();
     const float r = BottomRowTop();
 
-    DrawPillButton(ElemInstall, L"快速安装");
+    DrawPillButton(ElemInstall, kCaptionInstall);
     DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
     const float captionLeft = 36.0f + 26.0f * b;
-    DrawLabel(L"我已阅读并同意", s.CaptionFormat, kColorText,
+    DrawLabel(kCaptionAgree, s.CaptionFormat, kColorText,
               D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
 
     // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
@@ -146,10 +146,10 @@ void DrawWelcomePage() {
     }
 
     const RgbColor toggle = MixColor(kColorSecondary, s.BrandColor1, s.HoverLevel[ElemCustomToggle]);
-    DrawLabel(L"自定义安装", s.CaptionFormat, toggle,
+    DrawLabel(kCaptionCustom, s.CaptionFormat, toggle,
               D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
     DrawChevron(toggle, b, r);
 
     if (s.CustomPanelOpen)
-        DrawCustomPanel(b, bs);
+        DrawCustomPanel(b);
 }

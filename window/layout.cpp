@@ -21,6 +21,22 @@ float DirRowTop() { return 745.0f + 21.0f * g_State.ContentBoost; }
 
 float OptionRowTop() { return 745.0f + 51.0f * g_State.ContentBoost + 22.0f; }
 
+D2D1_RECT_F DirFieldRect() {
+    const float b = g_State.ContentBoost;
+    const float d = DirRowTop();
+    // Ends 16 units before the change button.
+    return {60.0f + 90.0f * b, d, 964.0f - 98.0f * ButtonBoost() - 16.0f, d + 30.0f * b};
+}
+
+D2D1_RECT_F StatusLineRect() { return {60.0f, 610.0f, 800.0f, 610.0f + 26.0f * g_State.ContentBoost}; }
+
+D2D1_RECT_F ProgressTrackRect() {
+    const float b = g_State.ContentBoost;
+    // 12 units below the text row, 10 * B high.
+    const float y0 = 610.0f + 26.0f * b + 12.0f;
+    return {60.0f, y0, 964.0f, y0 + 10.0f * b};
+}
+
 namespace {
 
 // Centre of the directory row, 30 * B high from its top.

@@ -14,6 +14,13 @@ float BottomRowTop();
 float DirRowTop();
 float OptionRowTop();
 
+// The painted field around the directory EDIT box, and the installing page's
+// status line and progress track: not elements, but a screen reader and the
+// focus ring need them in the same geometry.
+D2D1_RECT_F DirFieldRect();
+D2D1_RECT_F StatusLineRect();
+D2D1_RECT_F ProgressTrackRect();
+
 // Rectangle of element 1..11; (0, 0, 0, 0) for any other id. Half-open:
 // left <= x < right, top <= y < bottom.
 D2D1_RECT_F ElementRect(int id);

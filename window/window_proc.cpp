@@ -4,7 +4,9 @@
 #include "render/animation.h"
 #include "render/frame.h"
 #include "render/render_target.h"
+#include "window/accessibility.h"
 #include "window/drag.h"
+#include "window/keyboard_focus.h"
 #include "window/layout.h"
 #include "window/scaling.h"
 
@@ -116,7 +118,7 @@ LRESULT OnRelease(HWND window, LPARAM lParam) {
     if (GetCapture() == window)
         ReleaseCapture();
     // A press that left its element, or whose element went away, does nothing.
-    if (p == ElemNone || h != p || !ElementLive(h) || InstallBlocked(h)) {
+    if (p == ElemNone || h != p || !ElementActionable(h)) {
         RequestFrame();
         return 0;
     }
@@ -127,6 +129,8 @@ LRESULT OnRelease(HWND window, LPARAM lParam) {
 } // namespace
 
 // --- Element actions ---
+
+bool ElementActionable(int element) { return ElementLive(element) && !InstallBlocked(element); }
 
 void PerformElementAction(int element) {
     EngineState &s = g_State;
@@ -177,8 +181,10 @@ void PerformElementAction(int element) {
         break;
     }
     // The callback may have detached or destroyed the window.
-    if (s.HostWindow)
+    if (s.HostWindow) {
+        AnnounceChanges();
         RequestFrame();
+    }
 }
 
 // --- Installing and removing the procedure ---
@@ -213,6 +219,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     EngineState &s = g_State;
     if (window != s.HostWindow)
         return PassThrough(window, msg, wParam, lParam);
+    if (IsDefaultActionMessage(msg)) {
+        RunDefaultAction(static_cast<int>(wParam));
+        return 0;
+    }
     switch (msg) {
     case WM_SIZE: {
         const UINT width = LOWORD(lParam), height = HIWORD(lParam);
@@ -366,6 +376,22 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         RelayoutForDisplay(false);
         return 0;
+    }
+
+    case WM_GETOBJECT: {
+        LRESULT object = 0;
+        if (AnswerGetObject(window, wParam, lParam, &object))
+            return object;
+        return Forward(window, msg, wParam, lParam);
+    }
+
+    case WM_KEYDOWN: {
+        // The host hears every key first; the engine acts on a few after it,
+        // unless the host detached or destroyed the window meanwhile.
+        const LRESULT result = Forward(window, msg, wParam, lParam);
+        if (s.HostWindow == window)
+            OnHostKeyDown(wParam, lParam);
+        return result;
     }
 
     case WM_DWMCOMPOSITIONCHANGED:

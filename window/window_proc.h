@@ -16,3 +16,7 @@ void UnhookWindowProc(HWND window);
 
 // Runs the action of one element: changes engine state or calls the host back.
 void PerformElementAction(int element);
+
+// Whether a click, a key or a screen reader may run the element's action now:
+// it is live, and it is not the install button while the agreement is unticked.
+bool ElementActionable(int element);

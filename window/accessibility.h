@@ -1,0 +1,34 @@
+// The screen reader's view of the canvas: an IAccessible for the client area
+// with one child per live item in reading order, and the events that tell a
+// reader what changed. Geometry and liveness come from layout.h and
+// reading_order.h; actions go through PerformElementAction like a click.
+#pragma once
+
+#include "engine/state.h"
+
+// WM_GETOBJECT: answers OBJID_CLIENT with the client object; false for every
+// other id (and when the object cannot be handed out), which goes on to the host.
+bool AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId, LRESULT *result);
+
+// Compares what a reader was last told with the engine state and raises the
+// events for what changed: ticks and the install button's availability, the
+// panel and page (children reordered), the status text and whole percents.
+void AnnounceChanges();
+// The keyboard focus moved to an item.
+void AnnounceFocus(int item);
+
+// A reader's default action arrives as this posted message, so that the host's
+// callback runs from the message loop as it does for a click, never inside the
+// reader's cross-process call.
+bool IsDefaultActionMessage(UINT msg);
+void RunDefaultAction(int element);
+
+// The window goes: every object handed out answers CO_E_OBJNOTCONNECTED from now on.
+void DisconnectAccessible();
+
+// What a reader is told about an item (exposed for tests).
+LONG ItemRole(int item);
+LONG ItemState(int item);
+std::wstring ItemName(int item);
+// The progress bar's value, "45%"; empty for items without a value.
+std::wstring ItemValue(int item);
