@@ -6,12 +6,6 @@
 #include "window/drag.h"
 #include "window/scaling.h"
 
-namespace {
-
-constexpr ULONGLONG kProgressRepaintMs = 30;
-
-} // namespace
-
 void RefreshNow(bool throttled) {
     EngineState &s = g_State;
     SyncDragState();
@@ -21,15 +15,17 @@ void RefreshNow(bool throttled) {
     }
     if (!s.HostWindow || !IsWindowVisible(s.HostWindow))
         return;
-    const ULONGLONG now = NowTick();
-    // Progress may arrive hundreds of times a second; the frame timer paints what
-    // a throttled call only stored, at most 33 ms later.
-    if (throttled && now - g_LastRepaintTick < kProgressRepaintMs)
+    if (!HostRepaintDue(throttled))
         return;
-    g_LastRepaintTick = now;
     StepAnimation();
+    // A value the window already shows costs no frame.
+    if (!PictureStale())
+        return;
     InvalidateRect(s.HostWindow, nullptr, FALSE);
     UpdateWindow(s.HostWindow);
+    // The throttle counts from the end of the paint: counted from its start, a
+    // paint slower than the throttle would let every following call paint again.
+    g_LastRepaintTick = NowTick();
 }
 
 void SetState(int page) {
@@ -61,6 +57,7 @@ void SetState(int page) {
     if (s.HostWindow)
         ApplyWindowSize(false);
     LayoutDirEdit();
+    RequestFrame();
     RefreshNow(false);
 }
 
@@ -76,6 +73,7 @@ void SetProgress(int progress) {
 
 void SetStatus(const wchar_t *text) {
     g_State.StatusText = TextOrEmpty(text);
+    RequestFrame();
     RefreshNow(false);
 }
 

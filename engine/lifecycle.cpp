@@ -1,5 +1,6 @@
 #include "engine/lifecycle.h"
 
+#include "render/frame_schedule.h"
 #include "render/resources.h"
 #include "window/drag.h"
 #include "window/scaling.h"
@@ -70,7 +71,7 @@ int Attach(HWND window, HostCallback callback) {
     LayoutDirEdit();
     SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
     StartDragThread();
-    InvalidateRect(window, nullptr, FALSE);
+    RequestFrame();
     return 1;
 }
 

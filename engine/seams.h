@@ -10,5 +10,7 @@ namespace TestSeams {
 extern ULONGLONG (*TickSource)();
 // When a failure code, creating the imaging factory fails with it.
 extern HRESULT WicCreateResult;
+// Frames drawn (BeginDraw to EndDraw) since the process started.
+extern LONG PaintCount;
 } // namespace TestSeams
 #endif

@@ -68,6 +68,15 @@ constexpr UINT kFrameTimerMs = 33;
 constexpr UINT kRevealTimerMs = 120;
 constexpr int kDirEditId = 1001;
 
+// The animated values as the last frame that reached the screen drew them.
+struct PaintedLook {
+    float HoverLevel[12] = {};
+    float ProgressShown = 0.0f;
+    int SlideIndex = 0;
+    int NextSlide = -1;
+    float SlideFade = 0.0f;
+};
+
 // --- The record ---
 
 struct EngineState {
@@ -131,12 +140,17 @@ struct EngineState {
     bool FrameApplying = false;                     // ApplyWindowFrame
     bool FrameReapplyPending = false;               // WM_WINDOWPOSCHANGED, frame timer, RefreshNow
     LONG Decision = WaitIdle;                       // KSUiWaitDone, close and launch elements
+    // Frame scheduling: paint only when the picture would change, pace slow frames.
+    bool FrameRequested = false;                    // RequestFrame; cleared by a frame that reached the screen
+    PaintedLook Painted;                            // RecordPaint
+    ULONGLONG LastPaintEnd = 0;                     // RecordPaint; tick at which the last paint ended
+    ULONGLONG LastPaintCost = 0;                    // RecordPaint; milliseconds the last paint drew
 };
 
 extern EngineState g_State;
 
-// Tick of the last repaint forced by a host command (KSUiSetState, KSUiSetStatus,
-// an unthrottled KSUiSetProgress).
+// Tick at which the last repaint forced by a host command (KSUiSetState,
+// KSUiSetStatus, an unthrottled KSUiSetProgress) ended.
 extern ULONGLONG g_LastRepaintTick;
 
 // --- Small shared helpers ---

@@ -13,23 +13,23 @@ constexpr float kHoverVisible = 0.01f;
 
 } // namespace
 
-void PaintFrame() {
+void DrawStillParts() {
     EngineState &s = g_State;
-    // Nothing at all is drawn, not even the white, until every resource exists.
-    if (!EnsureDeviceResources())
-        return;
-    ID2D1HwndRenderTarget *target = s.RenderTarget;
-    target->BeginDraw();
-    target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
-    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
-
     DrawHeroArea(s.CurrentPage == PageInstalling ? kHeroHeightInstalling : kCanvasBaseHeight);
+    if (s.CurrentPage == PageWelcome)
+        DrawWelcomeStill();
+    else if (s.CurrentPage == PageInstalling)
+        DrawInstallingStill();
+}
+
+void DrawMovingParts() {
+    EngineState &s = g_State;
     switch (s.CurrentPage) {
     case PageWelcome:
-        DrawWelcomePage();
+        DrawWelcomeMoving();
         break;
     case PageInstalling:
-        DrawInstallingPage();
+        DrawInstallingMoving();
         break;
     case PageFinished:
         DrawPillButton(ElemLaunch, L"立即体验");
@@ -38,16 +38,28 @@ void PaintFrame() {
         break;
     }
     DrawTitleButtons();
-
-    target->SetTransform(D2D1::Matrix3x2F::Identity());
-    // A lost device is rebuilt by the next frame; any other failure is left to it too.
-    if (target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET))
-        ReleaseDeviceResources();
 }
 
-void RequestFrame() {
-    if (g_State.HostWindow)
-        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+void PaintFrame() {
+    EngineState &s = g_State;
+    // Nothing at all is drawn, not even the white, until every resource exists.
+    if (!EnsureDeviceResources())
+        return;
+    // Only the drawing counts towards the pause after a frame, not the creation
+    // of the render target that the first frame pays for.
+    const ULONGLONG start = NowTick();
+    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    target->BeginDraw();
+    target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
+    DrawStillParts();
+    DrawMovingParts();
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    // A lost device is rebuilt by the next frame; any other failure is left to it too.
+    const bool lost = target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET);
+    if (lost)
+        ReleaseDeviceResources();
+    RecordPaint(start, !lost);
 }
 
 void DrawTitleButtons() {

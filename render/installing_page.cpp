@@ -13,26 +13,33 @@ constexpr float kTextTop = 610.0f;
 
 int ProgressPercent(float progressShown) { return static_cast<int>(progressShown / 10.0f + 0.5f); }
 
-void DrawInstallingPage() {
+void DrawInstallingStill() {
     EngineState &s = g_State;
     const float b = s.ContentBoost;
     const float textBottom = kTextTop + 26.0f * b;
-
     if (!s.StatusText.empty())
         DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary,
                   D2D1::RectF(kTrackLeft, kTextTop, 800.0f, textBottom), 1.0f);
-
-    wchar_t percent[16];
-    wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
-    DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(800.0f, kTextTop, kTrackRight, textBottom), 1.0f);
 
     const float y0 = textBottom + 12.0f;
     const float radius = 5.0f * b;
     SetBrush(kColorTrack, 1.0f);
     s.RenderTarget->FillRoundedRectangle(
         D2D1::RoundedRect(D2D1::RectF(kTrackLeft, y0, kTrackRight, y0 + 10.0f * b), radius, radius), s.Brush);
+}
 
-    // Drawn only once it is longer than the bar is high, so both round ends fit.
+void DrawInstallingMoving() {
+    EngineState &s = g_State;
+    const float b = s.ContentBoost;
+    const float textBottom = kTextTop + 26.0f * b;
+
+    wchar_t percent[16];
+    wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
+    DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(800.0f, kTextTop, kTrackRight, textBottom), 1.0f);
+
+    // Drawn over the track, only once it is longer than the bar is high, so both round ends fit.
+    const float y0 = textBottom + 12.0f;
+    const float radius = 5.0f * b;
     const float w = (s.ProgressShown / 1000.0f) * kTrackLength;
     if (w > 10.0f * b) {
         // The gradient spans the whole track: brand colour 2 shows only near 100 %.
