@@ -8,14 +8,16 @@
 
 void RefreshNow(bool throttled) {
     EngineState &s = g_State;
+    // A throttled call only stores its value: the frame timer, or the first
+    // call after the pause, shows it and takes over a finished drag.
+    if (!HostRepaintDue(throttled))
+        return;
     SyncDragState();
     if (s.FrameReapplyPending && s.DragState == DragIdle) {
         s.FrameReapplyPending = false;
         ApplyWindowFrame();
     }
     if (!s.HostWindow || !IsWindowVisible(s.HostWindow))
-        return;
-    if (!HostRepaintDue(throttled))
         return;
     StepAnimation();
     // A value the window already shows costs no frame.

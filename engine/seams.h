@@ -12,5 +12,8 @@ extern ULONGLONG (*TickSource)();
 extern HRESULT WicCreateResult;
 // Frames drawn (BeginDraw to EndDraw) since the process started.
 extern LONG PaintCount;
+// 1 draws through a DC target, 0 through the window's own target; -1 (the
+// default) leaves the choice to the platform.
+extern int ForcedDcRenderTarget;
 } // namespace TestSeams
 #endif

@@ -15,6 +15,7 @@ namespace TestSeams {
 ULONGLONG (*TickSource)() = nullptr;
 HRESULT WicCreateResult = S_OK;
 LONG PaintCount = 0;
+int ForcedDcRenderTarget = -1;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }

@@ -101,7 +101,7 @@ struct EngineState {
     IDWriteTextFormat *LinkFormat = nullptr;        // BuildTextFormats
     IDWriteTextFormat *LabelFormat = nullptr;       // BuildTextFormats
     IDWriteTextFormat *PercentFormat = nullptr;     // BuildTextFormats
-    ID2D1HwndRenderTarget *RenderTarget = nullptr;  // EnsureDeviceResources
+    ID2D1RenderTarget *RenderTarget = nullptr;      // EnsureDeviceResources; kind chosen by UseDcRenderTarget
     ID2D1SolidColorBrush *Brush = nullptr;          // EnsureDeviceResources
     ID2D1LinearGradientBrush *BrandGradient = nullptr; // EnsureDeviceResources
     ID2D1Bitmap *HeroBitmaps[5] = {};               // LoadHeroPictures; slot i is hero(i+1).png
@@ -140,11 +140,17 @@ struct EngineState {
     bool FrameApplying = false;                     // ApplyWindowFrame
     bool FrameReapplyPending = false;               // WM_WINDOWPOSCHANGED, frame timer, RefreshNow
     LONG Decision = WaitIdle;                       // KSUiWaitDone, close and launch elements
+    // Render path: which kind of target RenderTarget is
+    bool RenderTargetOnDc = false;                  // CreateRenderTarget; true: an ID2D1DCRenderTarget
     // Frame scheduling: paint only when the picture would change, pace slow frames.
     bool FrameRequested = false;                    // RequestFrame; cleared by a frame that reached the screen
     PaintedLook Painted;                            // RecordPaint
     ULONGLONG LastPaintEnd = 0;                     // RecordPaint; tick at which the last paint ended
-    ULONGLONG LastPaintCost = 0;                    // RecordPaint; milliseconds the last paint drew
+    ULONGLONG LastPaintCost = 0;                    // RecordPaint; milliseconds the last paint drew, at most 250
+    // Still layer: the parts of a frame that only a requested frame changes, drawn once.
+    ID2D1BitmapRenderTarget *StillTarget = nullptr; // StillLayer; released with the device resources
+    ID2D1Bitmap *StillBitmap = nullptr;             // StillLayer; StillTarget's bitmap
+    int StillSlide = 0;                             // StillLayer; the SlideIndex it shows
 };
 
 extern EngineState g_State;

@@ -2,7 +2,9 @@
 
 #include "render/carousel.h"
 #include "render/installing_page.h"
+#include "render/render_target.h"
 #include "render/resources.h"
+#include "render/still_layer.h"
 #include "render/welcome_page.h"
 #include "window/layout.h"
 
@@ -45,14 +47,28 @@ void PaintFrame() {
     // Nothing at all is drawn, not even the white, until every resource exists.
     if (!EnsureDeviceResources())
         return;
+    const FrameSurface surface;
+    if (!surface.Ready())
+        return;
     // Only the drawing counts towards the pause after a frame, not the creation
     // of the render target that the first frame pays for.
     const ULONGLONG start = NowTick();
-    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    ID2D1Bitmap *still = StillLayer();
+    ID2D1RenderTarget *target = s.RenderTarget;
+    const D2D1_MATRIX_3X2_F scale = D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale);
     target->BeginDraw();
-    target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
-    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
-    DrawStillParts();
+    if (still) {
+        // Pixel for pixel: the layer has the target's size and the transform is the identity.
+        const D2D1_SIZE_F size = still->GetSize();
+        target->SetTransform(D2D1::Matrix3x2F::Identity());
+        target->DrawBitmap(still, D2D1::RectF(0.0f, 0.0f, size.width, size.height), 1.0f,
+                           D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
+        target->SetTransform(scale);
+    } else {
+        target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+        target->SetTransform(scale);
+        DrawStillParts();
+    }
     DrawMovingParts();
     target->SetTransform(D2D1::Matrix3x2F::Identity());
     // A lost device is rebuilt by the next frame; any other failure is left to it too.

@@ -10,6 +10,9 @@ constexpr ULONGLONG kProgressRepaintMs = 30;
 // A hover level this close to the one drawn changes no pixel: every colour and
 // alpha drawn from it moves by less than half of one 8-bit step.
 constexpr float kHoverUnseen = 1.0f / 1024.0f;
+// A frame that stalled (the first one on a new target starts Mesa's shaders;
+// a loaded machine) holds the next timer frame back for at most this long.
+constexpr ULONGLONG kMaxPauseMs = 250;
 
 bool HoverMoved(const EngineState &s) {
     for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
@@ -50,7 +53,15 @@ bool FrameDue() {
     return NowTick() - s.LastPaintEnd >= s.LastPaintCost;
 }
 
-bool HostRepaintDue(bool throttled) { return !throttled || NowTick() - g_LastRepaintTick >= kProgressRepaintMs; }
+bool HostRepaintDue(bool throttled) {
+    if (!throttled)
+        return true;
+    // Slow frames are paced here too: a paint that took longer than the
+    // throttle is followed by as long a pause, so the host keeps at least half
+    // of its thread.
+    const ULONGLONG cost = g_State.LastPaintCost;
+    return NowTick() - g_LastRepaintTick >= (cost > kProgressRepaintMs ? cost : kProgressRepaintMs);
+}
 
 void RecordPaint(ULONGLONG startTick, bool reachedScreen) {
     EngineState &s = g_State;
@@ -58,7 +69,8 @@ void RecordPaint(ULONGLONG startTick, bool reachedScreen) {
     ++TestSeams::PaintCount;
 #endif
     s.LastPaintEnd = NowTick();
-    s.LastPaintCost = s.LastPaintEnd - startTick;
+    const ULONGLONG cost = s.LastPaintEnd - startTick;
+    s.LastPaintCost = cost < kMaxPauseMs ? cost : kMaxPauseMs;
     // A frame lost with its device is drawn again by the next tick.
     if (!reachedScreen)
         return;

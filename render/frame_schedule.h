@@ -22,8 +22,8 @@ bool PictureStale();
 bool FrameDue();
 
 // The host commands' decision: an unthrottled command may always paint; a
-// throttled one (progress) only 30 ms or more after the end of the last paint
-// a command made.
+// throttled one (progress) only 30 ms, or as long as the last paint took if
+// that was longer, after the end of the last paint a command made.
 bool HostRepaintDue(bool throttled);
 
 // Called by PaintFrame after drawing that began at startTick: records how long

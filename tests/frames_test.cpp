@@ -151,16 +151,18 @@ TEST_F(FramesTest, SlowFramesArePacedAndTheThrottleCountsFromTheirEnd) {
     }
     ASSERT_TRUE(ComesToRest());
 
-    // Host progress: the first call paints, and its paint ends 100 ms later; the
-    // next call may paint 30 ms after that end, not 30 ms after its start.
+    // Host progress: the first call paints, and its paint ends 100 ms later.
+    // The next call may paint once as long a pause has followed that end; a
+    // throttle counted from the start would have let it paint 70 ms earlier.
     g_Now += 10;
     const LONG first = TestSeams::PaintCount;
     KSUiSetProgress(300);
     ASSERT_EQ(first + 1, TestSeams::PaintCount);
     EXPECT_EQ(PaintingClock(), g_LastRepaintTick) << "stamped at the end of the paint";
-    g_Now += 29;
+    g_Now += 99;
     KSUiSetProgress(310);
     EXPECT_EQ(first + 1, TestSeams::PaintCount);
+    EXPECT_EQ(310, g_State.ProgressTarget) << "but the value is stored";
     g_Now += 1;
     KSUiSetProgress(320);
     EXPECT_EQ(first + 2, TestSeams::PaintCount);
