@@ -7,14 +7,12 @@
 #include "window/drag.h"
 #include "window/scaling.h"
 
-namespace {
-
-constexpr ULONGLONG kProgressRepaintMs = 30;
-
-} // namespace
-
 void RefreshNow(bool throttled) {
     EngineState &s = g_State;
+    // A throttled call only stores its value: the frame timer, or the first
+    // call after the pause, shows it and takes over a finished drag.
+    if (!HostRepaintDue(throttled))
+        return;
     SyncDragState();
     if (s.FrameReapplyPending && s.DragState == DragIdle) {
         s.FrameReapplyPending = false;
@@ -22,15 +20,15 @@ void RefreshNow(bool throttled) {
     }
     if (!s.HostWindow || !IsWindowVisible(s.HostWindow))
         return;
-    const ULONGLONG now = NowTick();
-    // Progress may arrive hundreds of times a second; the frame timer paints what
-    // a throttled call only stored, at most 33 ms later.
-    if (throttled && now - g_LastRepaintTick < kProgressRepaintMs)
-        return;
-    g_LastRepaintTick = now;
     StepAnimation();
+    // A value the window already shows costs no frame.
+    if (!PictureStale())
+        return;
     InvalidateRect(s.HostWindow, nullptr, FALSE);
     UpdateWindow(s.HostWindow);
+    // The throttle counts from the end of the paint: counted from its start, a
+    // paint slower than the throttle would let every following call paint again.
+    g_LastRepaintTick = NowTick();
 }
 
 void SetState(int page) {
@@ -63,6 +61,7 @@ void SetState(int page) {
         ApplyWindowSize(false);
     LayoutDirEdit();
     AnnounceChanges();
+    RequestFrame();
     RefreshNow(false);
 }
 
@@ -80,6 +79,7 @@ void SetProgress(int progress) {
 void SetStatus(const wchar_t *text) {
     g_State.StatusText = TextOrEmpty(text);
     AnnounceChanges();
+    RequestFrame();
     RefreshNow(false);
 }
 

@@ -1,5 +1,6 @@
 #include "engine/lifecycle.h"
 
+#include "render/frame_schedule.h"
 #include "render/resources.h"
 #include "window/accessibility.h"
 #include "window/drag.h"
@@ -91,7 +92,7 @@ int Attach(HWND window, HostCallback callback) {
     SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
     StartDragThread();
     AnnounceChanges(); // what a screen reader is told from now on is measured from here
-    InvalidateRect(window, nullptr, FALSE);
+    RequestFrame();
     return 1;
 }
 

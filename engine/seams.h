@@ -10,6 +10,8 @@ namespace TestSeams {
 extern ULONGLONG (*TickSource)();
 // When a failure code, creating the imaging factory fails with it.
 extern HRESULT WicCreateResult;
+// Frames drawn (BeginDraw to EndDraw) since the process started.
+extern LONG PaintCount;
 // 1 draws through a DC target, 0 through the window's own target; -1 (the
 // default) leaves the choice to the platform.
 extern int ForcedDcRenderTarget;

@@ -80,6 +80,15 @@ struct AnnouncedState {
     int Percent = 0;
 };
 
+// The animated values as the last frame that reached the screen drew them.
+struct PaintedLook {
+    float HoverLevel[12] = {};
+    float ProgressShown = 0.0f;
+    int SlideIndex = 0;
+    int NextSlide = -1;
+    float SlideFade = 0.0f;
+};
+
 // --- The record ---
 
 struct EngineState {
@@ -155,12 +164,22 @@ struct EngineState {
     int FocusItem = 0;                              // keyboard focus: a ReadingItem, 0 for none
     bool FocusCueShown = false;                     // keyboard focus: from the first Tab on
     WNDPROC DirEditPrevProc = nullptr;              // keyboard focus: the EDIT box's own procedure
+
+    // Frame scheduling: paint only when the picture would change, pace slow frames.
+    bool FrameRequested = false;                    // RequestFrame; cleared by a frame that reached the screen
+    PaintedLook Painted;                            // RecordPaint
+    ULONGLONG LastPaintEnd = 0;                     // RecordPaint; tick at which the last paint ended
+    ULONGLONG LastPaintCost = 0;                    // RecordPaint; milliseconds the last paint drew, at most 250
+    // Still layer: the parts of a frame that only a requested frame changes, drawn once.
+    ID2D1BitmapRenderTarget *StillTarget = nullptr; // StillLayer; released with the device resources
+    ID2D1Bitmap *StillBitmap = nullptr;             // StillLayer; StillTarget's bitmap
+    int StillSlide = 0;                             // StillLayer; the SlideIndex it shows
 };
 
 extern EngineState g_State;
 
-// Tick of the last repaint forced by a host command (KSUiSetState, KSUiSetStatus,
-// an unthrottled KSUiSetProgress).
+// Tick at which the last repaint forced by a host command (KSUiSetState,
+// KSUiSetStatus, an unthrottled KSUiSetProgress) ended.
 extern ULONGLONG g_LastRepaintTick;
 
 // --- Small shared helpers ---

@@ -6,6 +6,7 @@
 #include "render/installing_page.h"
 #include "render/render_target.h"
 #include "render/resources.h"
+#include "render/still_layer.h"
 #include "render/welcome_page.h"
 #include "window/layout.h"
 
@@ -16,26 +17,23 @@ constexpr float kHoverVisible = 0.01f;
 
 } // namespace
 
-void PaintFrame() {
+void DrawStillParts() {
     EngineState &s = g_State;
-    // Nothing at all is drawn, not even the white, until every resource exists.
-    if (!EnsureDeviceResources())
-        return;
-    const FrameSurface surface;
-    if (!surface.Ready())
-        return;
-    ID2D1RenderTarget *target = s.RenderTarget;
-    target->BeginDraw();
-    target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
-    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
-
     DrawHeroArea(s.CurrentPage == PageInstalling ? kHeroHeightInstalling : kCanvasBaseHeight);
+    if (s.CurrentPage == PageWelcome)
+        DrawWelcomeStill();
+    else if (s.CurrentPage == PageInstalling)
+        DrawInstallingStill();
+}
+
+void DrawMovingParts() {
+    EngineState &s = g_State;
     switch (s.CurrentPage) {
     case PageWelcome:
-        DrawWelcomePage();
+        DrawWelcomeMoving();
         break;
     case PageInstalling:
-        DrawInstallingPage();
+        DrawInstallingMoving();
         break;
     case PageFinished:
         DrawPillButton(ElemLaunch, kCaptionLaunch);
@@ -45,16 +43,42 @@ void PaintFrame() {
     }
     DrawTitleButtons();
     DrawFocusRing();
-
-    target->SetTransform(D2D1::Matrix3x2F::Identity());
-    // A lost device is rebuilt by the next frame; any other failure is left to it too.
-    if (target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET))
-        ReleaseDeviceResources();
 }
 
-void RequestFrame() {
-    if (g_State.HostWindow)
-        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+void PaintFrame() {
+    EngineState &s = g_State;
+    // Nothing at all is drawn, not even the white, until every resource exists.
+    if (!EnsureDeviceResources())
+        return;
+    const FrameSurface surface;
+    if (!surface.Ready())
+        return;
+    // Only the drawing counts towards the pause after a frame, not the creation
+    // of the render target that the first frame pays for.
+    const ULONGLONG start = NowTick();
+    ID2D1Bitmap *still = StillLayer();
+    ID2D1RenderTarget *target = s.RenderTarget;
+    const D2D1_MATRIX_3X2_F scale = D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale);
+    target->BeginDraw();
+    if (still) {
+        // Pixel for pixel: the layer has the target's size and the transform is the identity.
+        const D2D1_SIZE_F size = still->GetSize();
+        target->SetTransform(D2D1::Matrix3x2F::Identity());
+        target->DrawBitmap(still, D2D1::RectF(0.0f, 0.0f, size.width, size.height), 1.0f,
+                           D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
+        target->SetTransform(scale);
+    } else {
+        target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+        target->SetTransform(scale);
+        DrawStillParts();
+    }
+    DrawMovingParts();
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    // A lost device is rebuilt by the next frame; any other failure is left to it too.
+    const bool lost = target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET);
+    if (lost)
+        ReleaseDeviceResources();
+    RecordPaint(start, !lost);
 }
 
 void DrawTitleButtons() {

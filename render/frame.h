@@ -3,9 +3,12 @@
 #pragma once
 
 #include "engine/state.h"
+#include "render/frame_schedule.h"
 
 void PaintFrame();
-// Asks for a new frame because something that reaches the picture changed.
-// Every change of page, options, texts, hover, press or scale comes through here.
-void RequestFrame();
+// The white canvas is cleared by the caller. Still parts: the hero area and
+// what no hover, press or progress changes. Moving parts: everything else,
+// drawn over them.
+void DrawStillParts();
+void DrawMovingParts();
 void DrawTitleButtons();

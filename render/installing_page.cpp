@@ -5,26 +5,31 @@
 
 int ProgressPercent(float progressShown) { return static_cast<int>(progressShown / 10.0f + 0.5f); }
 
-void DrawInstallingPage() {
+void DrawInstallingStill() {
+    EngineState &s = g_State;
+    const float b = s.ContentBoost;
+    if (!s.StatusText.empty())
+        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary, StatusLineRect(), 1.0f);
+
+    const float radius = 5.0f * b;
+    SetBrush(kColorTrack, 1.0f);
+    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(ProgressTrackRect(), radius, radius), s.Brush);
+}
+
+void DrawInstallingMoving() {
     EngineState &s = g_State;
     const float b = s.ContentBoost;
     const D2D1_RECT_F status = StatusLineRect();
-
-    if (!s.StatusText.empty())
-        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary, status, 1.0f);
+    const D2D1_RECT_F track = ProgressTrackRect();
 
     // The percentage shares the status row, right-aligned at the track's end.
-    const D2D1_RECT_F track = ProgressTrackRect();
     wchar_t percent[16];
     wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
     DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(status.right, status.top, track.right, status.bottom),
               1.0f);
 
+    // Drawn over the track, only once it is longer than the bar is high, so both round ends fit.
     const float radius = 5.0f * b;
-    SetBrush(kColorTrack, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(track, radius, radius), s.Brush);
-
-    // Drawn only once it is longer than the bar is high, so both round ends fit.
     const float w = (s.ProgressShown / 1000.0f) * (track.right - track.left);
     if (w > 10.0f * b) {
         // The gradient spans the whole track: brand colour 2 shows only near 100 %.

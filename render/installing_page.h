@@ -3,7 +3,10 @@
 
 #include "engine/state.h"
 
-void DrawInstallingPage();
+// The status line and the empty track stay the same from frame to frame; the
+// percentage and the bar move with the shown progress.
+void DrawInstallingStill();
+void DrawInstallingMoving();
 
 // The displayed progress (tenths of a percent) as whole percent, rounded half up.
 int ProgressPercent(float progressShown);

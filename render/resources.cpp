@@ -4,6 +4,7 @@
 #include "engine/seams.h"
 #include "render/captions.h"
 #include "render/carousel.h"
+#include "render/still_layer.h"
 #include "render/render_target.h"
 
 #include <cmath>
@@ -186,6 +187,7 @@ bool EnsureDeviceResources() {
 
 void ReleaseDeviceResources() {
     EngineState &s = g_State;
+    ReleaseStillLayer();
     for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
         ReleaseAndNull(bitmap);
     ReleaseAndNull(s.BrandGradient);

@@ -10,6 +10,16 @@ constexpr float kHoverVisible = 0.01f;
 // Design units by which a text box may miss its measured text and still hold it.
 constexpr float kFitSlack = 0.5f;
 
+const struct PanelOption {
+    int Element;
+    int Option;
+    const wchar_t *Caption;
+} kPanelOptions[3] = {
+    {ElemOptDesktop, OptionDesktopShortcut, kCaptionDesktop},
+    {ElemOptStartMenu, OptionStartMenu, kCaptionStartMenu},
+    {ElemOptAutoStart, OptionAutoStart, kCaptionAutoStart},
+};
+
 void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
     g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
 }
@@ -28,7 +38,7 @@ void DrawChevron(RgbColor color, float b, float r) {
     s.RenderTarget->DrawLine(tip, right, s.Brush, 1.7f * b, s.StrokeStyle);
 }
 
-void DrawCustomPanel(float b) {
+void DrawCustomPanelStill(float b) {
     EngineState &s = g_State;
     const float d = DirRowTop();
     DrawLabel(kCaptionLocation, s.LabelFormat, kColorSecondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
@@ -38,6 +48,16 @@ void DrawCustomPanel(float b) {
     SetBrush(kColorDirBox, 1.0f);
     FillRounded(DirFieldRect(), 6.0f * b, s.Brush);
 
+    for (const PanelOption &option : kPanelOptions) {
+        const D2D1_RECT_F r = ElementRect(option.Element);
+        const float m = (r.top + r.bottom) * 0.5f;
+        DrawLabel(option.Caption, s.LabelFormat, kColorText,
+                  D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
+    }
+}
+
+void DrawCustomPanelMoving(float b) {
+    EngineState &s = g_State;
     const D2D1_RECT_F change = ElementRect(ElemChangeDir);
     const float v = s.HoverLevel[ElemChangeDir];
     if (v > kHoverVisible) {
@@ -48,22 +68,8 @@ void DrawCustomPanel(float b) {
     s.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(change, 6.0f * b, 6.0f * b), s.Brush, b);
     DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, s.BrandColor1, change, 1.0f);
 
-    static const struct {
-        int Element;
-        int Option;
-        const wchar_t *Caption;
-    } kOptions[3] = {
-        {ElemOptDesktop, OptionDesktopShortcut, kCaptionDesktop},
-        {ElemOptStartMenu, OptionStartMenu, kCaptionStartMenu},
-        {ElemOptAutoStart, OptionAutoStart, kCaptionAutoStart},
-    };
-    for (const auto &option : kOptions) {
+    for (const PanelOption &option : kPanelOptions)
         DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
-        const D2D1_RECT_F r = ElementRect(option.Element);
-        const float m = (r.top + r.bottom) * 0.5f;
-        DrawLabel(option.Caption, s.LabelFormat, kColorText,
-                  D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
-    }
 }
 
 } // namespace
@@ -116,13 +122,10 @@ void DrawCheckBox(int id, bool checked) {
     s.RenderTarget->DrawRoundedRectangle(box, s.Brush, 1.2f * u);
 }
 
-void DrawWelcomePage() {
+void DrawWelcomeStill() {
     EngineState &s = g_State;
     const float b = s.ContentBoost;
     const float r = BottomRowTop();
-
-    DrawPillButton(ElemInstall, kCaptionInstall);
-    DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
     const float captionLeft = 36.0f + 26.0f * b;
     DrawLabel(kCaptionAgree, s.CaptionFormat, kColorText,
               D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
@@ -138,6 +141,19 @@ void DrawWelcomePage() {
             box.right = box.left + s.LicenseTextWidth + kFitSlack;
         DrawLabel(LicenseCaption(), s.LinkFormat, s.BrandColor1, box, 1.0f);
     }
+    if (s.CustomPanelOpen)
+        DrawCustomPanelStill(b);
+}
+
+void DrawWelcomeMoving() {
+    EngineState &s = g_State;
+    const float b = s.ContentBoost;
+    const float r = BottomRowTop();
+
+    DrawPillButton(ElemInstall, kCaptionInstall);
+    DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
+
+    const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
     const float underline = s.HoverLevel[ElemLicenseLink];
     if (underline > kHoverVisible && link.right > link.left) {
         SetBrush(s.BrandColor1, underline);
@@ -151,5 +167,5 @@ void DrawWelcomePage() {
     DrawChevron(toggle, b, r);
 
     if (s.CustomPanelOpen)
-        DrawCustomPanel(b);
+        DrawCustomPanelMoving(b);
 }

@@ -4,6 +4,11 @@
 
 #include "engine/state.h"
 
-void DrawWelcomePage();
+// What stays the same from frame to frame (captions, labels, the directory
+// field), and what hover, press and the options change (buttons, check boxes,
+// the custom-install toggle, the link's underline). The two never overlap,
+// except the underline, which lies on the still caption.
+void DrawWelcomeStill();
+void DrawWelcomeMoving();
 void DrawPillButton(int id, const wchar_t *caption);
 void DrawCheckBox(int id, bool checked);

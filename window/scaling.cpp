@@ -1,5 +1,6 @@
 #include "window/scaling.h"
 
+#include "render/frame_schedule.h"
 #include "render/resources.h"
 #include "window/layout.h"
 
@@ -106,7 +107,7 @@ void RelayoutForDisplay(bool recentre) {
         BuildTextFormats();
     ApplyWindowSize(recentre);
     LayoutDirEdit();
-    InvalidateRect(s.HostWindow, nullptr, FALSE);
+    RequestFrame();
 }
 
 void LayoutDirEdit() {

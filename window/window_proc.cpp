@@ -91,9 +91,10 @@ void OnFrameTimer(HWND window) {
     if (s.DragState == DragIdle && MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
         RelayoutForDisplay(false);
     StepAnimation();
-    // The whole canvas is repainted about 30 times a second.
-    if (s.HostWindow)
-        RequestFrame();
+    // A page at rest is not painted again; a moving one about 30 times a second
+    // at most, fewer when its frames are slow.
+    if (s.HostWindow && FrameDue())
+        InvalidateRect(window, nullptr, FALSE);
 }
 
 // --- Press and release ---
@@ -357,8 +358,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         return OnRelease(window, lParam);
 
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != window)
+        if (reinterpret_cast<HWND>(lParam) != window && s.PressedElement != ElemNone) {
             s.PressedElement = ElemNone;
+            RequestFrame();
+        }
         return Forward(window, msg, wParam, lParam);
 
     case WM_MOUSELEAVE:

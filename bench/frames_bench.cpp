@@ -1,0 +1,148 @@
+// What the window costs while a host runs it: CPU per second and frames per
+// second of an attached page over 10 s of normal message pumping, the cost of
+// a million KSUiSetProgress calls, and how long a host's pump-until-empty loop
+// takes to come back in each state of the window.
+#include "tests/paint_support.h"
+
+#include "engine/seams.h"
+#include "window/window_proc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace PaintSupport;
+
+namespace {
+
+double Seconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG Counter() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// User plus kernel time of this process (every thread, Mesa's included), in seconds.
+double ProcessCpu() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto value = [](const FILETIME &t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return value(kernel) + value(user);
+}
+
+// Runs the window as a host's message loop would for the given time.
+void RunLoop(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+void CpuAndFrames(const char *name, DWORD ms) {
+    const LONG frames = TestSeams::PaintCount;
+    const double cpu = ProcessCpu();
+    const LONGLONG start = Counter();
+    RunLoop(ms);
+    const double wall = Seconds(Counter() - start);
+    std::printf("%-44s CPU %6.2f %% of a core   %6.2f frames/s   (%.1f s)\n", name,
+                100.0 * (ProcessCpu() - cpu) / wall, (TestSeams::PaintCount - frames) / wall, wall);
+}
+
+void ProgressCalls() {
+    constexpr int kCalls = 1000000;
+    const LONG frames = TestSeams::PaintCount;
+    const LONGLONG start = Counter();
+    for (int i = 0; i < kCalls; ++i)
+        KSUiSetProgress(i / 1000); // the bar climbs from 0 to 100 % once
+    const double wall = Seconds(Counter() - start);
+    std::printf("%-44s %8.1f ns per call   %ld frames painted   (%.2f s)\n", "KSUiSetProgress x 1,000,000",
+                wall * 1e9 / kCalls, static_cast<long>(TestSeams::PaintCount - frames), wall);
+}
+
+// A host inside a long copy: pump until the queue is empty, then go back to
+// work. Reports the longest of 20 such loops, and gives up after 30 s. With
+// crossFade, every loop starts with a cross-fade of the carousel under way.
+void PumpUntilEmpty(const char *name, bool crossFade = false) {
+    double longest = 0.0;
+    for (int round = 0; round < 20; ++round) {
+        if (crossFade && g_State.NextSlide < 0) {
+            g_State.NextSlide = (g_State.SlideIndex % 4) + 1;
+            g_State.SlideFade = 0.0f;
+        }
+        Sleep(40); // work: the frame timer comes due meanwhile
+        const LONGLONG start = Counter();
+        MSG msg;
+        bool empty = false;
+        while (!empty && Seconds(Counter() - start) < 30.0) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } else {
+                empty = true;
+            }
+        }
+        longest = std::max(longest, Seconds(Counter() - start));
+        if (!empty) {
+            std::printf("%-44s did not return within 30 s\n", name);
+            return;
+        }
+    }
+    std::printf("%-44s pump-until-empty returns in at most %7.1f ms (20 loops)\n", name, longest * 1000.0);
+}
+
+} // namespace
+
+int main() {
+    const std::wstring folder = FreshFolder(L"frames_bench");
+    for (int n = 1; n <= 5; ++n)
+        WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 1920, 1080, [n](UINT x, UINT y) {
+            return 0xFF000000u | ((x * 255 / 1920) << 16) | ((y * 255 / 1080) << 8) | (n * 40);
+        });
+
+    TestHost::ResetEngine();
+    g_State.Module = GetModuleHandleW(nullptr);
+    KSUiSetHeroDir(folder.c_str());
+    SetCursorPos(0, 0); // the pointer stays off the window: a page at rest
+    HWND window = TestHost::CreateHostWindow(true);
+    if (!window || KSUiAttach(window, nullptr) != 1) {
+        std::printf("attach failed\n");
+        return 1;
+    }
+    RunLoop(1500); // first paint, reveal, hover fades
+
+    CpuAndFrames("welcome page at rest", 10000);
+    PumpUntilEmpty("welcome page");
+    PerformElementAction(ElemCustomToggle);
+    RunLoop(500);
+    PumpUntilEmpty("welcome page, panel open");
+    PerformElementAction(ElemCustomToggle);
+
+    KSUiSetState(PageInstalling);
+    KSUiSetStatus(L"正在复制文件：KestoNotes.exe");
+    KSUiSetProgress(500);
+    RunLoop(500);
+    CpuAndFrames("installing page at 50 %, carousel running", 10000);
+    PumpUntilEmpty("installing page, cross-fade running", true);
+    ProgressCalls();
+
+    KSUiSetState(PageFinished);
+    RunLoop(500);
+    PumpUntilEmpty("finished page");
+
+    KSUiDetach();
+    DestroyWindow(window);
+    TestHost::ResetEngine();
+    return 0;
+}

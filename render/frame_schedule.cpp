@@ -1,0 +1,85 @@
+#include "render/frame_schedule.h"
+
+#include "engine/seams.h"
+
+namespace {
+
+// Progress may arrive hundreds of times a second; the frame timer paints what
+// a throttled call only stored, at most 33 ms later.
+constexpr ULONGLONG kProgressRepaintMs = 30;
+// A hover level this close to the one drawn changes no pixel: every colour and
+// alpha drawn from it moves by less than half of one 8-bit step.
+constexpr float kHoverUnseen = 1.0f / 1024.0f;
+// A frame that stalled (the first one on a new target starts Mesa's shaders;
+// a loaded machine) holds the next timer frame back for at most this long.
+constexpr ULONGLONG kMaxPauseMs = 250;
+
+bool HoverMoved(const EngineState &s) {
+    for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
+        const float d = s.HoverLevel[id] - s.Painted.HoverLevel[id];
+        if (d > kHoverUnseen || d < -kHoverUnseen)
+            return true;
+    }
+    return false;
+}
+
+bool CarouselMoved(const EngineState &s) {
+    const PaintedLook &p = s.Painted;
+    return s.SlideIndex != p.SlideIndex || s.NextSlide != p.NextSlide ||
+           (s.NextSlide >= 0 && s.SlideFade != p.SlideFade);
+}
+
+} // namespace
+
+void RequestFrame() {
+    g_State.FrameRequested = true;
+    if (g_State.HostWindow)
+        InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+}
+
+bool PictureStale() {
+    const EngineState &s = g_State;
+    return s.FrameRequested || !s.Revealed || HoverMoved(s) || s.ProgressShown != s.Painted.ProgressShown ||
+           CarouselMoved(s);
+}
+
+bool FrameDue() {
+    const EngineState &s = g_State;
+    if (!PictureStale())
+        return false;
+    // A frame that took P ms is followed by at least P ms of rest: slow frames
+    // use at most about half of the window thread, and a host's loop that pumps
+    // until the queue is empty finds it empty between them.
+    return NowTick() - s.LastPaintEnd >= s.LastPaintCost;
+}
+
+bool HostRepaintDue(bool throttled) {
+    if (!throttled)
+        return true;
+    // Slow frames are paced here too: a paint that took longer than the
+    // throttle is followed by as long a pause, so the host keeps at least half
+    // of its thread.
+    const ULONGLONG cost = g_State.LastPaintCost;
+    return NowTick() - g_LastRepaintTick >= (cost > kProgressRepaintMs ? cost : kProgressRepaintMs);
+}
+
+void RecordPaint(ULONGLONG startTick, bool reachedScreen) {
+    EngineState &s = g_State;
+#ifdef KSUI_TESTING
+    ++TestSeams::PaintCount;
+#endif
+    s.LastPaintEnd = NowTick();
+    const ULONGLONG cost = s.LastPaintEnd - startTick;
+    s.LastPaintCost = cost < kMaxPauseMs ? cost : kMaxPauseMs;
+    // A frame lost with its device is drawn again by the next tick.
+    if (!reachedScreen)
+        return;
+    s.FrameRequested = false;
+    PaintedLook &p = s.Painted;
+    for (int id = 0; id <= kElementCount; ++id)
+        p.HoverLevel[id] = s.HoverLevel[id];
+    p.ProgressShown = s.ProgressShown;
+    p.SlideIndex = s.SlideIndex;
+    p.NextSlide = s.NextSlide;
+    p.SlideFade = s.SlideFade;
+}

@@ -1,0 +1,31 @@
+// When frames are painted. A frame is painted only when it would differ from
+// the one on screen: something asked for it through RequestFrame, or an
+// animation moved since the last paint. Slow frames are paced, so the window
+// thread always has time left for the host's own messages.
+#pragma once
+
+#include "engine/state.h"
+
+// Asks for a new frame because something that reaches the picture changed.
+// Every change of page, options, texts, hover, press, scale, branding or
+// pictures comes through here; the window is invalidated at once.
+void RequestFrame();
+
+// Whether the picture on screen is out of date: a frame was requested, a hover
+// level, the shown progress or the carousel moved since the last paint, or the
+// window still waits for its reveal.
+bool PictureStale();
+
+// The frame timer's decision: the picture is stale and the last paint's pause
+// is over (a paint that took P ms is followed by at least P ms without a
+// timer-driven frame).
+bool FrameDue();
+
+// The host commands' decision: an unthrottled command may always paint; a
+// throttled one (progress) only 30 ms, or as long as the last paint took if
+// that was longer, after the end of the last paint a command made.
+bool HostRepaintDue(bool throttled);
+
+// Called by PaintFrame after drawing that began at startTick: records how long
+// it took and, when the frame reached the screen, what it showed.
+void RecordPaint(ULONGLONG startTick, bool reachedScreen);
