@@ -15,7 +15,7 @@ using namespace PaintSupport;
 
 namespace {
 
-constexpr int kFrames = 300;
+constexpr int kFrames = 100;
 
 double Milliseconds(LONGLONG ticks) {
     LARGE_INTEGER frequency;
