@@ -9,10 +9,12 @@
 #include "render/animation.h"
 #include "render/resources.h"
 #include "tests/host/test_host.h"
+#include "window/layout.h"
 #include "window/scaling.h"
 
 #include <wincodec.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -201,9 +203,8 @@ inline void Repaint(HWND window) {
 // centred window, where it hovers nothing.
 inline void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2); }
 
-// Makes the device resources again and repaints. Wine 8 keeps showing a window
-// render target at the size it was created with, whatever Resize is told, so a
-// test that grows the window (the custom panel) has the target made again.
+// Throws the device resources away, as a lost device does, and repaints: the
+// frame creates them all again.
 inline void Recreate() {
     ReleaseDeviceResources();
     Repaint(g_State.HostWindow);
@@ -346,11 +347,128 @@ inline void StopCounting() {
     g_Patched.clear();
 }
 
+// --- Pixel tables ---
+
+struct PixelCase {
+    const char *What;
+    float X, Y; // design units
+    RgbColor Colour;
+    int Tolerance; // largest channel difference
+};
+
+inline void ExpectPixels(const Snapshot &shot, const std::vector<PixelCase> &cases) {
+    for (const PixelCase &c : cases) {
+        const RgbColor seen = shot.Design(c.X, c.Y);
+        EXPECT_LE(ColourDistance(c.Colour, seen), c.Tolerance)
+            << c.What << " at (" << c.X << ", " << c.Y << "): expected " << TestHost::Hex(c.Colour) << ", seen "
+            << TestHost::Hex(seen) << "; window " << shot.Width() << " x " << shot.Height();
+    }
+}
+
+// The hero gradient without pictures at a design x: the brand colours mixed
+// left to right across the canvas.
+inline RgbColor HeroGradientAt(float x) {
+    return MixColor(g_State.BrandColor1, g_State.BrandColor2, x / kCanvasWidth);
+}
+
+// Points that tell a whole, correctly placed frame of the welcome page from one
+// cut off, shifted or left black: the hero at its corners, the install button
+// against the hero above it, and the canvas's last rows, white under an open
+// panel and hero below a closed one.
+inline std::vector<PixelCase> WelcomePageCases() {
+    const D2D1_RECT_F install = ElementRect(ElemInstall);
+    const float cy = (install.top + install.bottom) * 0.5f;
+    const float bottom = CanvasHeight() - 1.5f;
+    std::vector<PixelCase> cases = {
+        {"hero, top left", 2.0f, 60.0f, HeroGradientAt(2.0f), 10},
+        {"hero, top right", 960.0f, 6.0f, HeroGradientAt(960.0f), 10},
+        {"hero above the install button", install.left + 6.0f, install.top - 12.0f, HeroGradientAt(install.left + 6.0f),
+         10},
+        {"install button, left end", install.left + 6.0f, cy, g_State.BrandColor1, 14},
+        {"install button, right end", install.right - 6.0f, cy, g_State.BrandColor2, 14},
+    };
+    if (g_State.CustomPanelOpen) {
+        const float b = g_State.ContentBoost;
+        const float d = DirRowTop();
+        cases.push_back({"panel band, last row, left", 2.0f, bottom, 0xFFFFFF, 0});
+        cases.push_back({"panel band, last row, right", 1020.0f, bottom, 0xFFFFFF, 0});
+        cases.push_back({"panel band under the hero", 30.0f, kCanvasBaseHeight + 3.0f, 0xFFFFFF, 0});
+        cases.push_back({"folder field, left of the edit box", 60.0f + 90.0f * b + 5.0f, d + 15.0f * b, kColorDirBox, 0});
+    } else {
+        cases.push_back({"hero, last row, left", 2.0f, bottom, HeroGradientAt(2.0f), 10});
+        cases.push_back({"hero, last row, right", 1020.0f, bottom, HeroGradientAt(1020.0f), 10});
+    }
+    return cases;
+}
+
+// The directory edit box, a child window: its own background with the folder
+// path drawn in the text colour, not covered by the frame.
+inline void ExpectFolderBoxShowsItsText(HWND window, const Snapshot &shot) {
+    HWND edit = GetDlgItem(window, kDirEditId);
+    ASSERT_TRUE(edit && IsWindowVisible(edit));
+    RECT r = {};
+    GetWindowRect(edit, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&r), 2);
+    ASSERT_GT(r.right - r.left, 20);
+    const float scale = g_State.WindowScale;
+    const D2D1_RECT_F box = D2D1::RectF(r.left / scale, r.top / scale, (r.right - 1) / scale, (r.bottom - 1) / scale);
+    EXPECT_EQ(TestHost::Hex(kColorDirBox), TestHost::Hex(shot.Lightest(box)));
+    const RgbColor text = shot.Darkest(box);
+    EXPECT_LE(ColourDistance(kColorText, text), 48) << TestHost::Hex(text);
+    // Text, not a bar: ink over a small part of the box only.
+    int ink = 0, all = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x, ++all)
+            ink += ColourDistance(kColorDirBox, shot.At(x, y)) > 60;
+    EXPECT_GT(ink, 20);
+    EXPECT_LT(ink, all / 3);
+}
+
+// --- Wine's surface modes ---
+
+// Whether winex11 can load libXcomposite in this process. Without it, Wine draws
+// a GL window that has child windows through an offscreen pixmap; with it,
+// through a redirected child window. The test run starts the paint tests both
+// ways and says which one it meant in KSUI_EXPECT_XCOMPOSITE (1 or 0). (Files are
+// opened by the wineserver, so /proc/self is not this process: the check reads
+// where the dynamic loader looks instead.)
+inline LONGLONG UnixFileSize(std::wstring path) {
+    for (wchar_t &c : path)
+        c = c == L'/' ? L'\\' : c;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW((L"Z:" + path).c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+inline bool XCompositeLoadable() {
+    const std::wstring name = L"/libXcomposite.so.1";
+    // The loader tries LD_LIBRARY_PATH first and stops at an unloadable file there.
+    wchar_t value[4096] = {};
+    const DWORD length = GetEnvironmentVariableW(L"LD_LIBRARY_PATH", value, 4096);
+    if (length > 0 && length < 4096) {
+        std::wstring list(value);
+        for (size_t start = 0; start <= list.size();) {
+            const size_t end = std::min(list.find(L':', start), list.size());
+            const LONGLONG size = UnixFileSize(list.substr(start, end - start) + name);
+            if (size >= 0)
+                return size > 0;
+            start = end + 1;
+        }
+    }
+    return UnixFileSize((sizeof(void *) == 8 ? L"/usr/lib/x86_64-linux-gnu" : L"/usr/lib/i386-linux-gnu") + name) > 0;
+}
+
+// 1 or 0 as the test run asked, -1 when the program was started by hand.
+inline int ExpectedXComposite() {
+    wchar_t value[8] = {};
+    if (!GetEnvironmentVariableW(L"KSUI_EXPECT_XCOMPOSITE", value, 8))
+        return -1;
+    return value[0] == L'1' ? 1 : 0;
+}
+
 // --- A freshly attached engine ---
 
-// Wine 8 keeps showing a window's Direct2D output at the size the window had at
-// its first paint, so a test that needs the custom panel opens it before attach
-// instead of growing the window afterwards.
 class PaintTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -377,6 +495,15 @@ class PaintTest : public ::testing::Test {
         ASSERT_TRUE(window_);
         ASSERT_EQ(1, KSUiAttach(window_, TestHost::RecordAction));
         TestHost::Pump(200);
+        Repaint(window_);
+    }
+    // Opens or closes the custom panel with a click, as a user does after the
+    // first paint: the window grows or shrinks downwards.
+    void TogglePanel() {
+        TestHost::Click(window_, TestHost::ElementCentre(ElemCustomToggle).x, TestHost::ElementCentre(ElemCustomToggle).y);
+        TestHost::Pump(200);
+        ParkCursor();
+        TestHost::SendMouse(window_, WM_MOUSEMOVE, 500.0f, 400.0f);
         Repaint(window_);
     }
     // Rests the mouse on an element until its hover level has eased in, then repaints.

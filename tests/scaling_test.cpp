@@ -7,6 +7,7 @@
 // for 144 DPI the test writes 144 there while the wineserver runs and starts a
 // second copy of itself, which sees 144 while this process keeps 96.
 #include "tests/host/test_host.h"
+#include "tests/paint_support.h"
 
 #include "KestoUIEngine.h"
 #include "window/layout.h"
@@ -202,8 +203,14 @@ TEST(HighDpi, ChildProcessAt144Dpi) {
         GTEST_SKIP() << "runs in the child started by HighDpi.ContentBoostClampsAtTwoAt144Dpi";
     ResetEngine();
     g_State.Module = GetModuleHandleW(nullptr);
+    PaintSupport::ParkCursor();
+    KSUiSetDir(L"C:\\Program Files\\Kesto Notes");
     HWND window = CreateHostWindow();
     ASSERT_EQ(144u, WindowDpi(window));
+    // The child draws in the surface mode its parent was started for.
+    if (PaintSupport::ExpectedXComposite() >= 0) {
+        EXPECT_EQ(PaintSupport::ExpectedXComposite() == 1, PaintSupport::XCompositeLoadable());
+    }
     ASSERT_EQ(1, KSUiAttach(window, RecordAction));
     Pump(300);
 
@@ -231,6 +238,13 @@ TEST(HighDpi, ChildProcessAt144Dpi) {
     r = WindowRectOf(window);
     EXPECT_EQ(627, r.bottom - r.top);
     EXPECT_EQ(-17, EditFont(GetDlgItem(window, kDirEditId)).lfHeight); // 14 x 2 x 0.5996 rounded
+
+    // The grown window at the largest text is painted whole, the folder box included.
+    PaintSupport::Repaint(window);
+    Pump(300);
+    const PaintSupport::Snapshot grown(window);
+    PaintSupport::ExpectPixels(grown, PaintSupport::WelcomePageCases());
+    PaintSupport::ExpectFolderBoxShowsItsText(window, grown);
 
     KSUiDetach();
     DestroyWindow(window);
