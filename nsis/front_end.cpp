@@ -85,11 +85,13 @@ bool HasClass(HWND window, const wchar_t *name) {
 
 bool IsEngineControl(HWND child) { return GetDlgCtrlID(child) == kEngineDirEdit && HasClass(child, L"Edit"); }
 
+// The style bit, not IsWindowVisible: before NSIS first shows its window every
+// child counts as invisible, though it would appear with the window.
 void HideInstallerControls() {
     if (!g.Installer)
         return;
     for (HWND child = GetWindow(g.Installer, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (!IsEngineControl(child) && IsWindowVisible(child))
+        if (!IsEngineControl(child) && (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE))
             ShowWindow(child, SW_HIDE);
 }
 

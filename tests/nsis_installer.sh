@@ -148,7 +148,9 @@ close_x() { design '1004 - 14 * (1 + 0.35 * (b - 1))'; }
 close_y() { design '14 + 14 * (1 + 0.35 * (b - 1))'; }
 
 # --- 2. An install with options, then launch ---
-install="$work/install/Kesto Notes"
+# Folders without blanks: wine quotes an argument with a blank, and NSIS only
+# takes an unquoted /D=.
+install="$work/install/KestoNotes"
 start_installer "$install" wine-install
 shot welcome
 # The custom-install panel; desktop shortcut off, start at boot on.
@@ -187,7 +189,7 @@ files=$(find "$install" -type f | wc -l)
 echo "nsis_installer: installed $files files, options as ticked, product launched"
 
 # --- 3. Cancel during the copy ---
-cancelled="$work/cancelled/Kesto Notes"
+cancelled="$work/cancelled/KestoNotes"
 start_installer "$cancelled" wine-cancel
 click 512 608
 park_pointer
