@@ -23,6 +23,7 @@ constexpr UINT kRelayCall = WM_APP + 0x4B53;
 const wchar_t kRelayClass[] = L"KestoUiNsisRelay";
 const wchar_t kPrevProcProp[] = L"KestoUiNsis.PrevProc";
 
+enum class Stage { Detached, Welcome, Installing, Finished };
 enum class Choice { Pending, Install, Close };
 
 struct PluginState {
@@ -364,7 +365,7 @@ Settings &ScriptSettings() { return g.Script; }
 HMODULE PluginModule() { return g.Module; }
 void SetPluginModule(HMODULE module) { g.Module = module; }
 bool Attached() { return g.Now != Stage::Detached; }
-Stage CurrentStage() { return g.Now; }
+bool RelayReady() { return g.Relay != nullptr; }
 bool OnWindowThread() { return g.WindowThread == GetCurrentThreadId(); }
 bool CancelRequested() { return g.CancelRequested; }
 

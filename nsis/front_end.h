@@ -22,8 +22,6 @@
 
 namespace kesto_nsis {
 
-enum class Stage { Detached, Welcome, Installing, Finished };
-
 // The process-wide settings a script gives before the welcome page.
 struct Settings {
     std::wstring LicenceFile;
@@ -34,9 +32,12 @@ Settings &ScriptSettings();
 HMODULE PluginModule();
 void SetPluginModule(HMODULE module);
 
+// Window thread only.
 bool Attached();
-Stage CurrentStage();
 bool OnWindowThread();
+// Any thread: the message window exists from the welcome page to the end of
+// the installer's window, so a section (which starts later) sees it set.
+bool RelayReady();
 // Runs the work on the installer's window thread and returns its result.
 std::wstring RunOnWindowThread(const std::function<std::wstring()> &work);
 

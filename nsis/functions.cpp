@@ -11,11 +11,9 @@
 #include <functional>
 #include <string>
 
-using kesto_nsis::Stage;
-
 namespace {
 
-const wchar_t kNotAttached[] = L"error: the welcome page has not been shown yet";
+const wchar_t kNotAttached[] = L"error: the front end is not showing";
 
 UINT_PTR __cdecl OnPluginMessage(int message) {
     if (message == nsis::kPluginGuiUnload || message == nsis::kPluginUnload)
@@ -67,14 +65,14 @@ bool IsFile(const std::wstring &path) {
 }
 
 // Engine commands that also work before the welcome page: on the window thread
-// once the engine is attached, directly before.
+// once the welcome page has been shown, directly before (.onInit, no window yet).
 std::wstring Engine(const std::function<std::wstring()> &work) {
-    return kesto_nsis::Attached() ? kesto_nsis::RunOnWindowThread(work) : work();
+    return kesto_nsis::RelayReady() ? kesto_nsis::RunOnWindowThread(work) : work();
 }
 
-// Engine commands that only mean something once the welcome page is up.
+// Engine commands that only mean something while the engine paints.
 std::wstring AttachedEngine(const std::function<std::wstring()> &work) {
-    return kesto_nsis::Attached() ? kesto_nsis::RunOnWindowThread(work) : kNotAttached;
+    return kesto_nsis::RunOnWindowThread([&] { return kesto_nsis::Attached() ? work() : kNotAttached; });
 }
 
 bool OnParentThread(const nsis::Call &call) {
@@ -143,7 +141,7 @@ KSUI_NSIS_FUNCTION(SetHeroDir) {
         std::wstring folder;
         if (!call.Pop(folder) || folder.empty())
             return L"error: SetHeroDir needs a folder";
-        if (kesto_nsis::Attached())
+        if (kesto_nsis::RelayReady())
             return L"error: SetHeroDir comes before Welcome";
         if (!IsDirectory(folder))
             return L"error: no such folder: " + folder;

@@ -10,6 +10,7 @@ namespace kesto_nsis {
 namespace {
 
 const wchar_t kLicenceClass[] = L"KestoUiNsisLicence";
+const wchar_t kTitle[] = L"许可协议";
 constexpr int kOkId = 1;
 constexpr DWORD kMaxLicenceBytes = 1 << 20;
 constexpr int kWidth = 520;
@@ -60,6 +61,11 @@ std::wstring ReadLicence(const std::wstring &path) {
     return lines;
 }
 
+HFONT LicenceFont(int px, int weight) {
+    return CreateFontW(-px, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+}
+
 LRESULT CALLBACK LicenceProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     bool *done = reinterpret_cast<bool *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (msg) {
@@ -103,9 +109,10 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     GetWindowRect(owner, &over);
     const int x = over.left + (over.right - over.left - kWidth) / 2;
     const int y = over.top + (over.bottom - over.top - kHeight) / 2;
-    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kLicenceClass, L"许可协议",
-                                  WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, kWidth, kHeight, owner, nullptr,
-                                  PluginModule(), nullptr);
+    // The title is drawn inside, in the text's font: the system's caption font
+    // may have no Chinese glyphs (Wine's default prefix has none).
+    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kLicenceClass, kTitle, WS_POPUP | WS_BORDER,
+                                  x, y, kWidth, kHeight, owner, nullptr, PluginModule(), nullptr);
     if (!window)
         return;
     bool done = false;
@@ -113,14 +120,17 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
 
     RECT client{};
     GetClientRect(window, &client);
-    HFONT font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+    HFONT font = LicenceFont(14, FW_NORMAL);
+    HFONT titleFont = LicenceFont(18, FW_BOLD);
+    HWND title = CreateWindowExW(0, L"STATIC", kTitle, WS_CHILD | WS_VISIBLE | SS_LEFT, 16, 14, client.right - 32, 28,
+                                 window, nullptr, PluginModule(), nullptr);
     HWND text = CreateWindowExW(0, L"EDIT", ReadLicence(path).c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 16, 16,
-                                client.right - 32, client.bottom - 16 - 62, window, nullptr, PluginModule(), nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 16, 52,
+                                client.right - 32, client.bottom - 52 - 62, window, nullptr, PluginModule(), nullptr);
     HWND ok = CreateWindowExW(0, L"BUTTON", L"我知道了", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                               client.right - 16 - 110, client.bottom - 16 - 34, 110, 34, window,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOkId)), PluginModule(), nullptr);
+    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont), TRUE);
     SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 
@@ -146,6 +156,7 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     EnableWindow(owner, TRUE);
     DestroyWindow(window);
     DeleteObject(font);
+    DeleteObject(titleFont);
     SetForegroundWindow(owner);
 }
 

@@ -3,7 +3,7 @@
 # wine, as a user would, with the real X pointer (xdotool):
 #   1. a silent installer that calls the plugin the wrong way: every call
 #      answers with a clear error and the stack stays balanced;
-#   2. an install: custom panel, desktop shortcut off, start at boot on,
+#   2. an install: the licence window, custom panel, desktop shortcut off, start at boot on,
 #      install, launch; every payload file installed with its content, the
 #      shortcuts of the ticked options only, the product started;
 #   3. an install cancelled during the copy: the installer ends as aborted and
@@ -58,6 +58,13 @@ fi
 makensis -V2 -DKSUI_ARCH="$target" -DKSUI_BIN="$build/bin" -DKSUI_PAYLOAD="$payload" \
   -DKSUI_PICTURES="$demo/pictures" -DKSUI_PAUSE_MS=1500 -DKSUI_OUTFILE="$work/KestoNotesSetup.exe" \
   "$src/examples/nsis/KestoNotes.nsi" >"$work/makensis.log" 2>&1 || { cat "$work/makensis.log"; fail "makensis failed"; }
+# Where this tree is the 64-bit one inside the shipped 32-bit tree, the shipped
+# plugin must make a 32-bit installer too (it cannot run here).
+if [ "$target" = amd64-unicode ] && [ -f "$build/../bin/KestoUI.dll" ]; then
+  makensis -V2 -DKSUI_BIN="$build/../bin" -DKSUI_PAYLOAD="$payload" -DKSUI_PICTURES="$demo/pictures" \
+    -DKSUI_OUTFILE="$work/KestoNotesSetup-x86.exe" "$src/examples/nsis/KestoNotes.nsi" >"$work/makensis-x86.log" 2>&1 ||
+    { cat "$work/makensis-x86.log"; fail "makensis failed for the 32-bit installer"; }
+fi
 makensis -V2 -DKSUI_ARCH="$target" -DKSUI_BIN="$build/bin" -DKSUI_OUTFILE="$work/BadInput.exe" \
   -DRESULTS="$(winpath "$work/bad-input.txt")" "$src/tests/fixtures/nsis_bad_input.nsi" >"$work/makensis-bad.log" 2>&1 ||
   { cat "$work/makensis-bad.log"; fail "makensis failed on the bad-input script"; }
@@ -153,6 +160,20 @@ close_y() { design '14 + 14 * (1 + 0.35 * (b - 1))'; }
 install="$work/install/KestoNotes"
 start_installer "$install" wine-install
 shot welcome
+# The licence link shows the script's licence file in a window of its own;
+# Escape closes it.
+click "$(design '26 * b + 36 + 105 * b + 60')" "$(design '745 - (22 * b + 24) + 11 * b')"
+licence_window() { xdotool search --onlyvisible --name "^许可协议$" 2>/dev/null | head -1; }
+licence_shown() { [ -n "$(licence_window)" ]; }
+licence_closed() { [ -z "$(licence_window)" ]; }
+wait_for 60 "the licence window" licence_shown
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$(licence_window)")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/nsis-licence.png"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 3)) click 1
+sleep 0.3
+xdotool key Escape
+wait_for 30 "the licence window to close" licence_closed
 # The custom-install panel; desktop shortcut off, start at boot on.
 click "$(design '988 - 9 * b')" "$(design '745 - (22 * b + 24) + 11 * b')"
 sleep 1
