@@ -10,5 +10,8 @@ namespace TestSeams {
 extern ULONGLONG (*TickSource)();
 // When a failure code, creating the imaging factory fails with it.
 extern HRESULT WicCreateResult;
+// 1 draws through a DC target, 0 through the window's own target; -1 (the
+// default) leaves the choice to the platform.
+extern int ForcedDcRenderTarget;
 } // namespace TestSeams
 #endif

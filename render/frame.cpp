@@ -2,6 +2,7 @@
 
 #include "render/carousel.h"
 #include "render/installing_page.h"
+#include "render/render_target.h"
 #include "render/resources.h"
 #include "render/welcome_page.h"
 #include "window/layout.h"
@@ -18,7 +19,10 @@ void PaintFrame() {
     // Nothing at all is drawn, not even the white, until every resource exists.
     if (!EnsureDeviceResources())
         return;
-    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    const FrameSurface surface;
+    if (!surface.Ready())
+        return;
+    ID2D1RenderTarget *target = s.RenderTarget;
     target->BeginDraw();
     target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
     target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
