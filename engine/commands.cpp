@@ -5,6 +5,7 @@
 #include "render/resources.h"
 #include "window/drag.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ void RefreshNow(bool throttled) {
         return;
     g_LastRepaintTick = now;
     StepAnimation();
+    SyncTaskbar();
     InvalidateRect(s.HostWindow, nullptr, FALSE);
     UpdateWindow(s.HostWindow);
 }

@@ -1,8 +1,10 @@
 #include "engine/lifecycle.h"
 
+#include "engine/system_settings.h"
 #include "render/resources.h"
 #include "window/drag.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 #include "window/window_proc.h"
 
 #include <dwmapi.h>
@@ -64,11 +66,12 @@ int Attach(HWND window, HostCallback callback) {
     DwmSetWindowAttribute(window, DWMWA_CLOAK, &cloak, sizeof cloak);
     s.Revealed = false;
 
-    s.DirEditBrush = CreateSolidBrush(RGB(0xF4, 0xF5, 0xF9));
+    ReadSystemSettings();
     s.DirEdit = CreateWindowExW(0, L"EDIT", s.InstallDir.c_str(), WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirEditId)), s.Module, nullptr);
     LayoutDirEdit();
     SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
+    StartTaskbar();
     StartDragThread();
     InvalidateRect(window, nullptr, FALSE);
     return 1;
@@ -89,6 +92,7 @@ void Detach() {
 
 void ReleaseWindowResources(HWND window) {
     EngineState &s = g_State;
+    DisconnectTaskbar();
     KillTimer(window, kFrameTimerId);
     KillTimer(window, kRevealTimerId);
     if (s.PrevWndProc) {

@@ -4,11 +4,20 @@
 
 #include <windows.h>
 
+struct ITaskbarList3;
+
 #ifdef KSUI_TESTING
 namespace TestSeams {
 // When set, NowTick() returns this instead of GetTickCount64().
 extern ULONGLONG (*TickSource)();
 // When a failure code, creating the imaging factory fails with it.
 extern HRESULT WicCreateResult;
+// 0 or 1: the high-contrast setting reads as this. Wine 8 neither stores nor
+// reports the setting (SPI_SETHIGHCONTRAST fails), so tests can only set it here.
+// -1 asks the system.
+extern int HighContrast;
+// When set, makes the taskbar object instead of CoCreateInstance, so tests can
+// watch the calls (Wine's taskbar shows nothing) or make the creation fail.
+extern HRESULT (*TaskbarCreate)(ITaskbarList3 **taskbar);
 } // namespace TestSeams
 #endif

@@ -14,6 +14,8 @@ ULONGLONG g_LastRepaintTick = 0;
 namespace TestSeams {
 ULONGLONG (*TickSource)() = nullptr;
 HRESULT WicCreateResult = S_OK;
+int HighContrast = -1;
+HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }

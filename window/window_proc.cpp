@@ -1,11 +1,14 @@
 #include "window/window_proc.h"
 
 #include "engine/lifecycle.h"
+#include "engine/system_settings.h"
 #include "render/animation.h"
 #include "render/frame.h"
+#include "render/palette.h"
 #include "window/drag.h"
 #include "window/layout.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 
 #include <dwmapi.h>
 #include <windowsx.h>
@@ -13,8 +16,6 @@
 namespace {
 
 constexpr ULONGLONG kRevealAfterShowMs = 150;
-constexpr COLORREF kDirEditBackground = RGB(0xF4, 0xF5, 0xF9);
-constexpr COLORREF kDirEditText = RGB(0x3A, 0x3F, 0x47);
 
 LRESULT Forward(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (g_State.PrevWndProc)
@@ -74,6 +75,7 @@ void OnFrameTimer(HWND window) {
     if (s.DragState == DragIdle && MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
         RelayoutForDisplay(false);
     StepAnimation();
+    SyncTaskbar();
     // The whole canvas is repainted about 30 times a second.
     if (s.HostWindow)
         RequestFrame();
@@ -276,8 +278,8 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLOREDIT:
         if (s.DirEdit && reinterpret_cast<HWND>(lParam) == s.DirEdit) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, kDirEditBackground);
-            SetTextColor(dc, kDirEditText);
+            SetBkColor(dc, ColorRefFrom(s.Colors.DirBox));
+            SetTextColor(dc, ColorRefFrom(s.Colors.DirText));
             return reinterpret_cast<LRESULT>(s.DirEditBrush);
         }
         return Forward(window, msg, wParam, lParam);
@@ -329,7 +331,15 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         ApplyWindowFrame();
         return Forward(window, msg, wParam, lParam);
 
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        ReadSystemSettings();
+        return Forward(window, msg, wParam, lParam);
+
     default:
+        // The shell made the window's taskbar button (again, after a restart of the shell).
+        if (msg == s.TaskbarButtonMessage && msg != 0)
+            ConnectTaskbar();
         return Forward(window, msg, wParam, lParam);
     }
 }
