@@ -37,7 +37,7 @@ void DrawInstallingPage() {
     // Under high contrast the track is as light as the page: its outline shows where it is.
     if (s.HighContrast) {
         SetBrush(p.Text, 1.0f);
-        s.RenderTarget->DrawRoundedRectangle(track, s.Brush, 1.0f);
+        s.RenderTarget->DrawRoundedRectangle(track, s.Brush, 2.0f * b);
     }
 
     // Drawn only once it is longer than the bar is high, so both round ends fit.

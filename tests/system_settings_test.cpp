@@ -170,6 +170,9 @@ TEST_F(HighContrastTest, WelcomePagePaintsInSystemColoursAndSwitchesBackLive) {
     // Cleared agreement: the install button is drawn in the disabled colour.
     Click(window_, ElementCentre(ElemAgree).x, ElementCentre(ElemAgree).y);
     ASSERT_EQ(0, KSUiGetOption(OptionAgree));
+    // Off the box again, so that its outline is the one at rest.
+    SendMouse(window_, WM_MOUSEMOVE, 300.0f, 300.0f);
+    Pump(400);
     Repaint(window_);
     ExpectProbes(window_, {
                               {"disabled face", Part(ElemInstall, 0.05f, 0.3f, 0.15f, 0.7f), kWindow, Fill},
@@ -541,6 +544,7 @@ TEST_F(TaskbarTest, TheSystemTaskbarObjectTakesTheCalls) {
     // Wine's own object: nothing shows, but the engine must get through its calls.
     TestSeams::TaskbarCreate = nullptr;
     Attach(true);
+    EXPECT_NE(nullptr, g_State.Taskbar);
     KSUiSetState(PageInstalling);
     KSUiSetProgress(300);
     Pump(200);

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr LONG kTaskbarUnknown = -1;
+constexpr LONG kTaskbarUnknown = -1; // nothing sent to this object yet
 constexpr ULONGLONG kTaskbarTotal = 1000; // tenths of a percent, as the bar counts
 
 HRESULT CreateTaskbar(ITaskbarList3 **taskbar) {
@@ -61,6 +61,8 @@ void SyncTaskbar() {
     const LONG wanted = WantedTaskbarValue();
     if (wanted == s.TaskbarShown)
         return;
+    // The button is a courtesy: a call the shell refuses is not sent again every
+    // tick, and nothing else depends on it.
     if (wanted == kTaskbarNone) {
         s.Taskbar->SetProgressState(s.HostWindow, TBPF_NOPROGRESS);
     } else {
