@@ -12,6 +12,9 @@ namespace TestSeams {
 extern ULONGLONG (*TickSource)();
 // When a failure code, creating the imaging factory fails with it.
 extern HRESULT WicCreateResult;
+// 1 draws through a DC target, 0 through the window's own target; -1 (the
+// default) leaves the choice to the platform.
+extern int ForcedDcRenderTarget;
 // 0 or 1: the high-contrast setting reads as this. Wine 8 neither stores nor
 // reports the setting (SPI_SETHIGHCONTRAST fails), so tests can only set it here.
 // -1 asks the system.

@@ -14,6 +14,7 @@ ULONGLONG g_LastRepaintTick = 0;
 namespace TestSeams {
 ULONGLONG (*TickSource)() = nullptr;
 HRESULT WicCreateResult = S_OK;
+int ForcedDcRenderTarget = -1;
 int HighContrast = -1;
 HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 } // namespace TestSeams

@@ -114,7 +114,7 @@ struct EngineState {
     IDWriteTextFormat *LinkFormat = nullptr;        // BuildTextFormats
     IDWriteTextFormat *LabelFormat = nullptr;       // BuildTextFormats
     IDWriteTextFormat *PercentFormat = nullptr;     // BuildTextFormats
-    ID2D1HwndRenderTarget *RenderTarget = nullptr;  // EnsureDeviceResources
+    ID2D1RenderTarget *RenderTarget = nullptr;      // EnsureDeviceResources; kind chosen by UseDcRenderTarget
     ID2D1SolidColorBrush *Brush = nullptr;          // EnsureDeviceResources
     ID2D1LinearGradientBrush *BrandGradient = nullptr; // EnsureDeviceResources
     ID2D1Bitmap *HeroBitmaps[5] = {};               // LoadHeroPictures; slot i is hero(i+1).png
@@ -153,6 +153,8 @@ struct EngineState {
     bool FrameApplying = false;                     // ApplyWindowFrame
     bool FrameReapplyPending = false;               // WM_WINDOWPOSCHANGED, frame timer, RefreshNow
     LONG Decision = WaitIdle;                       // KSUiWaitDone, close and launch elements
+    // Render path: which kind of target RenderTarget is
+    bool RenderTargetOnDc = false;                  // CreateRenderTarget; true: an ID2D1DCRenderTarget
     // System settings: high contrast, reduced motion, taskbar progress
     bool HighContrast = false;                      // ReadSystemSettings
     bool ReducedMotion = false;                     // ReadSystemSettings

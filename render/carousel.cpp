@@ -68,7 +68,7 @@ void DrawHeroArea(float height) {
     // Under high contrast the hero area is the page's own colour: no picture, no gradient.
     if (s.HighContrast)
         return;
-    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    ID2D1RenderTarget *target = s.RenderTarget;
     const D2D1_RECT_F area = D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height);
     target->PushAxisAlignedClip(area, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
     const int shown = s.SlideIndex >= 0 && s.SlideIndex < 5 ? s.SlideIndex : 0;

@@ -3,6 +3,7 @@
 #include "render/carousel.h"
 #include "render/installing_page.h"
 #include "render/palette.h"
+#include "render/render_target.h"
 #include "render/resources.h"
 #include "render/welcome_page.h"
 #include "window/layout.h"
@@ -19,8 +20,11 @@ void PaintFrame() {
     // Nothing at all is drawn, not even the white, until every resource exists.
     if (!EnsureDeviceResources())
         return;
+    const FrameSurface surface;
+    if (!surface.Ready())
+        return;
     ChoosePalette();
-    ID2D1HwndRenderTarget *target = s.RenderTarget;
+    ID2D1RenderTarget *target = s.RenderTarget;
     target->BeginDraw();
     target->Clear(ColorF(s.Colors.Background, 1.0f));
     target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));

@@ -3,6 +3,7 @@
 #include "engine/lifecycle.h"
 #include "engine/seams.h"
 #include "render/carousel.h"
+#include "render/render_target.h"
 
 #include <cmath>
 
@@ -148,29 +149,6 @@ const wchar_t *LicenseCaption() {
 // --- Device-dependent resources ---
 
 namespace {
-
-bool CreateRenderTarget() {
-    EngineState &s = g_State;
-    if (!s.D2DFactory || !s.HostWindow)
-        return false;
-    RECT client = {};
-    GetClientRect(s.HostWindow, &client);
-    const UINT32 width = static_cast<UINT32>(client.right - client.left);
-    const UINT32 height = static_cast<UINT32>(client.bottom - client.top);
-    if (width == 0 || height == 0)
-        return false;
-    const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-        D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_UNKNOWN, D2D1_ALPHA_MODE_UNKNOWN), 96.0f,
-        96.0f, D2D1_RENDER_TARGET_USAGE_NONE, D2D1_FEATURE_LEVEL_DEFAULT);
-    const D2D1_HWND_RENDER_TARGET_PROPERTIES hwndProps =
-        D2D1::HwndRenderTargetProperties(s.HostWindow, D2D1::SizeU(width, height), D2D1_PRESENT_OPTIONS_NONE);
-    if (FAILED(s.D2DFactory->CreateHwndRenderTarget(props, hwndProps, &s.RenderTarget))) {
-        s.RenderTarget = nullptr;
-        return false;
-    }
-    s.WindowScale = static_cast<float>(width) / kCanvasWidth;
-    return true;
-}
 
 void CreateBrandGradient() {
     EngineState &s = g_State;

@@ -5,6 +5,7 @@
 #include "render/animation.h"
 #include "render/frame.h"
 #include "render/palette.h"
+#include "render/render_target.h"
 #include "window/drag.h"
 #include "window/layout.h"
 #include "window/scaling.h"
@@ -179,12 +180,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         // are, or the next resize or hit test would work from a scale of 0.
         if (!s.RenderTarget || width == 0 || height == 0)
             return 0;
-        {
-            s.RenderTarget->Resize(D2D1::SizeU(width, height));
-            s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
-            LayoutDirEdit();
-            RequestFrame();
-        }
+        ResizeRenderTarget(width, height);
+        s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
+        LayoutDirEdit();
+        RequestFrame();
         return 0;
     }
 
