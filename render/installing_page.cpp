@@ -34,7 +34,7 @@ void DrawInstallingPage() {
         D2D1::RoundedRect(D2D1::RectF(kTrackLeft, y0, kTrackRight, y0 + 10.0f * b), radius, radius);
     SetBrush(p.Track, 1.0f);
     s.RenderTarget->FillRoundedRectangle(track, s.Brush);
-    // Under high contrast the track is as light as the page: its outline shows where it is.
+    // Under high contrast the track has the page's colour: its outline shows where it is.
     if (s.HighContrast) {
         SetBrush(p.Text, 1.0f);
         s.RenderTarget->DrawRoundedRectangle(track, s.Brush, 2.0f * b);
