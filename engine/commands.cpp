@@ -6,6 +6,7 @@
 #include "window/accessibility.h"
 #include "window/drag.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 
 void RefreshNow(bool throttled) {
     EngineState &s = g_State;
@@ -24,6 +25,7 @@ void RefreshNow(bool throttled) {
     // A value the window already shows costs no frame.
     if (!PictureStale())
         return;
+    SyncTaskbar();
     InvalidateRect(s.HostWindow, nullptr, FALSE);
     UpdateWindow(s.HostWindow);
     // The throttle counts from the end of the paint: counted from its start, a

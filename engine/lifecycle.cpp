@@ -1,11 +1,13 @@
 #include "engine/lifecycle.h"
 
+#include "engine/system_settings.h"
 #include "render/frame_schedule.h"
 #include "render/resources.h"
 #include "window/accessibility.h"
 #include "window/drag.h"
 #include "window/keyboard_focus.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 #include "window/window_proc.h"
 
 #include <dwmapi.h>
@@ -84,12 +86,13 @@ int Attach(HWND window, HostCallback callback) {
     SetDwmBool(window, DWMWA_CLOAK, TRUE);
     s.Revealed = false;
 
-    s.DirEditBrush = CreateSolidBrush(RGB(0xF4, 0xF5, 0xF9));
+    ReadSystemSettings();
     s.DirEdit = CreateWindowExW(0, L"EDIT", s.InstallDir.c_str(), WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirEditId)), s.Module, nullptr);
     LayoutDirEdit();
     HookDirEditKeys();
     SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
+    StartTaskbar();
     StartDragThread();
     AnnounceChanges(); // what a screen reader is told from now on is measured from here
     RequestFrame();
@@ -115,6 +118,7 @@ void Detach() {
 
 void ReleaseWindowResources(HWND window) {
     EngineState &s = g_State;
+    DisconnectTaskbar();
     KillTimer(window, kFrameTimerId);
     KillTimer(window, kRevealTimerId);
     // Without its window the drag thread has nothing left to do; it ends on

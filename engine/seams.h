@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+struct ITaskbarList3;
+
 #ifdef KSUI_TESTING
 namespace TestSeams {
 // When set, NowTick() returns this instead of GetTickCount64().
@@ -15,5 +17,12 @@ extern LONG PaintCount;
 // 1 draws through a DC target, 0 through the window's own target; -1 (the
 // default) leaves the choice to the platform.
 extern int ForcedDcRenderTarget;
+// 0 or 1: the high-contrast setting reads as this. Wine 8 neither stores nor
+// reports the setting (SPI_SETHIGHCONTRAST fails), so tests can only set it here.
+// -1 asks the system.
+extern int HighContrast;
+// When set, makes the taskbar object instead of CoCreateInstance, so tests can
+// watch the calls (Wine's taskbar shows nothing) or make the creation fail.
+extern HRESULT (*TaskbarCreate)(ITaskbarList3 **taskbar);
 } // namespace TestSeams
 #endif

@@ -16,6 +16,8 @@ ULONGLONG (*TickSource)() = nullptr;
 HRESULT WicCreateResult = S_OK;
 LONG PaintCount = 0;
 int ForcedDcRenderTarget = -1;
+int HighContrast = -1;
+HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }

@@ -19,6 +19,8 @@
 
 #include <string>
 
+struct ITaskbarList3; // shobjidl.h; only window/taskbar.cpp calls it
+
 // --- Shared enumerations ---
 
 enum Page : LONG { PageWelcome = 0, PageInstalling = 1, PageFinished = 2 };
@@ -57,6 +59,26 @@ typedef void(__stdcall *HostCallback)(int action);
 
 // 0x00RRGGBB; the top byte is ignored and alpha is always separate.
 typedef UINT32 RgbColor;
+
+// The colours a frame is painted in, chosen by ChoosePalette (render/palette.h):
+// the design's own, or the system's while high contrast is on. Only RgbColors,
+// so two palettes compare with memcmp.
+struct Palette {
+    RgbColor Background;    // clear colour; hero area under high contrast
+    RgbColor Text;          // agreement and option captions, title-button icons
+    RgbColor Secondary;     // status, percentage, custom toggle at rest, folder label
+    RgbColor BoxFill;       // unchecked check box
+    RgbColor BoxBorder;     // unchecked check box at rest
+    RgbColor Accent;        // checked box, hovered box border and toggle, change button, bar and buttons
+    RgbColor AccentText;    // caption on Accent (buttons, check mark, hovered close icon)
+    RgbColor Link;          // licence link and its underline
+    RgbColor Disabled;      // install button while the agreement is cleared
+    RgbColor DisabledText;  // its caption
+    RgbColor DirBox;        // install-directory field and its EDIT box
+    RgbColor DirText;       // text of the EDIT box
+    RgbColor Track;         // progress track
+    RgbColor CloseHover;    // disc behind the hovered close button
+};
 
 // --- Fixed numbers of the design canvas and the window ---
 
@@ -174,6 +196,14 @@ struct EngineState {
     ID2D1BitmapRenderTarget *StillTarget = nullptr; // StillLayer; released with the device resources
     ID2D1Bitmap *StillBitmap = nullptr;             // StillLayer; StillTarget's bitmap
     int StillSlide = 0;                             // StillLayer; the SlideIndex it shows
+
+    // System settings: high contrast, reduced motion, taskbar progress
+    bool HighContrast = false;                      // ReadSystemSettings
+    bool ReducedMotion = false;                     // ReadSystemSettings
+    Palette Colors = {};                            // ChoosePalette
+    ITaskbarList3 *Taskbar = nullptr;               // ConnectTaskbar/DisconnectTaskbar
+    UINT TaskbarButtonMessage = 0;                  // attach; "TaskbarButtonCreated"
+    LONG TaskbarShown = -1;                         // SyncTaskbar: last value sent, kTaskbarNone, or -1 unknown
 };
 
 extern EngineState g_State;

@@ -25,8 +25,8 @@ void StepAnimation() {
     s.LastFrameTick = now;
     const float d = dt <= kMaxStepSeconds ? dt : kMaxStepSeconds;
 
-    // --- Hover levels ---
-    const float k = kHoverRate * d < 1.0f ? kHoverRate * d : 1.0f;
+    // --- Hover levels; with reduced motion they change at once ---
+    const float k = s.ReducedMotion || kHoverRate * d >= 1.0f ? 1.0f : kHoverRate * d;
     for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
         const bool lit = id == s.HoverElement && ElementLive(id) &&
                          (id != ElemInstall || s.Options[OptionAgree - 1] != 0);
@@ -34,10 +34,10 @@ void StepAnimation() {
         s.HoverLevel[id] = s.HoverLevel[id] + (target - s.HoverLevel[id]) * k;
     }
 
-    // --- Displayed progress: eased upwards, the last 0.4 snaps ---
+    // --- Displayed progress: eased upwards, the last 0.4 snaps; with reduced motion it jumps ---
     const float target = static_cast<float>(s.ProgressTarget);
     const float diff = target - s.ProgressShown;
-    if (diff > kProgressSnap || diff < -kProgressSnap) {
+    if (!s.ReducedMotion && (diff > kProgressSnap || diff < -kProgressSnap)) {
         const float rate = kProgressRate * d < 1.0f ? kProgressRate * d : 1.0f;
         s.ProgressShown = diff * rate + s.ProgressShown;
     } else {
@@ -62,3 +62,5 @@ void StepAnimation() {
         s.SlideFade = 0.0f;
     }
 }
+
+float IncomingSlideOpacity() { return g_State.ReducedMotion ? 1.0f : g_State.SlideFade; }

@@ -1,5 +1,7 @@
 #include "render/carousel.h"
 
+#include "render/animation.h"
+
 #include <string>
 
 namespace {
@@ -63,6 +65,9 @@ void DrawCoverPicture(ID2D1Bitmap *picture, float opacity, float height) {
 
 void DrawHeroArea(float height) {
     EngineState &s = g_State;
+    // Under high contrast the hero area is the page's own colour: no picture, no gradient.
+    if (s.HighContrast)
+        return;
     ID2D1RenderTarget *target = s.RenderTarget;
     const D2D1_RECT_F area = D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height);
     target->PushAxisAlignedClip(area, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
@@ -75,7 +80,7 @@ void DrawHeroArea(float height) {
     } else {
         DrawCoverPicture(current, 1.0f, height);
         if (s.NextSlide >= 0 && s.NextSlide < 5)
-            DrawCoverPicture(s.HeroBitmaps[s.NextSlide], s.SlideFade, height);
+            DrawCoverPicture(s.HeroBitmaps[s.NextSlide], IncomingSlideOpacity(), height);
     }
     target->PopAxisAlignedClip();
 }

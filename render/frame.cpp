@@ -4,6 +4,7 @@
 #include "render/carousel.h"
 #include "render/focus_ring.h"
 #include "render/installing_page.h"
+#include "render/palette.h"
 #include "render/render_target.h"
 #include "render/resources.h"
 #include "render/still_layer.h"
@@ -53,6 +54,7 @@ void PaintFrame() {
     const FrameSurface surface;
     if (!surface.Ready())
         return;
+    ChoosePalette();
     // Only the drawing counts towards the pause after a frame, not the creation
     // of the render target that the first frame pays for.
     const ULONGLONG start = NowTick();
@@ -68,7 +70,7 @@ void PaintFrame() {
                            D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, nullptr);
         target->SetTransform(scale);
     } else {
-        target->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+        target->Clear(ColorF(s.Colors.Background, 1.0f));
         target->SetTransform(scale);
         DrawStillParts();
     }
@@ -83,23 +85,24 @@ void PaintFrame() {
 
 void DrawTitleButtons() {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float bs = ButtonBoost();
     for (int id = ElemMinimize; id <= ElemClose; ++id) {
         const D2D1_RECT_F r = ElementRect(id);
         const float cx = (r.left + r.right) * 0.5f;
         const float cy = (r.top + r.bottom) * 0.5f;
         const float v = s.HoverLevel[id];
+        // The close button lights up in a solid colour; minimise in a faint grey,
+        // except under high contrast, where both take the highlight colour.
+        const bool solidDisc = id == ElemClose || s.HighContrast;
 
         if (v > kHoverVisible) {
-            if (id == ElemClose)
-                SetBrush(kColorCloseHover, v);
-            else
-                SetBrush(kColorBlack, 0.08f * v);
+            SetBrush(solidDisc ? p.CloseHover : kColorBlack, (solidDisc ? 1.0f : 0.08f) * HoverShown(v));
             // One unit (times the boost) wider than the button, so the disc overhangs it a little.
             s.RenderTarget->FillEllipse(D2D1::Ellipse(D2D1::Point2F(cx, cy), 15.0f * bs, 15.0f * bs), s.Brush);
         }
-        // The cross turns white on the red disc.
-        SetBrush(id == ElemClose && v > 0.0f ? MixColor(kColorText, kColorWhite, v) : kColorText, 1.0f);
+        // The icon turns to the caption colour on a solid disc.
+        SetBrush(solidDisc ? HoverColor(p.Text, p.AccentText, v) : p.Text, 1.0f);
         const float stroke = 1.5f * bs;
         if (id == ElemMinimize) {
             s.RenderTarget->DrawLine(D2D1::Point2F(cx - 6.0f * bs, cy), D2D1::Point2F(cx + 6.0f * bs, cy), s.Brush,

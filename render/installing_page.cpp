@@ -1,5 +1,6 @@
 #include "render/installing_page.h"
 
+#include "render/palette.h"
 #include "render/resources.h"
 #include "window/layout.h"
 
@@ -7,17 +8,25 @@ int ProgressPercent(float progressShown) { return static_cast<int>(progressShown
 
 void DrawInstallingStill() {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     if (!s.StatusText.empty())
-        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, kColorSecondary, StatusLineRect(), 1.0f);
+        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, p.Secondary, StatusLineRect(), 1.0f);
 
     const float radius = 5.0f * b;
-    SetBrush(kColorTrack, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(ProgressTrackRect(), radius, radius), s.Brush);
+    const D2D1_ROUNDED_RECT track = D2D1::RoundedRect(ProgressTrackRect(), radius, radius);
+    SetBrush(p.Track, 1.0f);
+    s.RenderTarget->FillRoundedRectangle(track, s.Brush);
+    // Under high contrast the track has the page's colour: its outline shows where it is.
+    if (s.HighContrast) {
+        SetBrush(p.Text, 1.0f);
+        s.RenderTarget->DrawRoundedRectangle(track, s.Brush, 2.0f * b);
+    }
 }
 
 void DrawInstallingMoving() {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const D2D1_RECT_F status = StatusLineRect();
     const D2D1_RECT_F track = ProgressTrackRect();
@@ -25,18 +34,23 @@ void DrawInstallingMoving() {
     // The percentage shares the status row, right-aligned at the track's end.
     wchar_t percent[16];
     wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
-    DrawLabel(percent, s.PercentFormat, kColorSecondary, D2D1::RectF(status.right, status.top, track.right, status.bottom),
+    DrawLabel(percent, s.PercentFormat, p.Secondary, D2D1::RectF(status.right, status.top, track.right, status.bottom),
               1.0f);
 
     // Drawn over the track, only once it is longer than the bar is high, so both round ends fit.
     const float radius = 5.0f * b;
     const float w = (s.ProgressShown / 1000.0f) * (track.right - track.left);
     if (w > 10.0f * b) {
-        // The gradient spans the whole track: brand colour 2 shows only near 100 %.
-        s.BrandGradient->SetStartPoint(D2D1::Point2F(track.left, 0.0f));
-        s.BrandGradient->SetEndPoint(D2D1::Point2F(track.right, 0.0f));
+        ID2D1Brush *fill = s.Brush;
+        if (s.HighContrast) {
+            SetBrush(p.Accent, 1.0f);
+        } else {
+            // The gradient spans the whole track: brand colour 2 shows only near 100 %.
+            s.BrandGradient->SetStartPoint(D2D1::Point2F(track.left, 0.0f));
+            s.BrandGradient->SetEndPoint(D2D1::Point2F(track.right, 0.0f));
+            fill = s.BrandGradient;
+        }
         s.RenderTarget->FillRoundedRectangle(
-            D2D1::RoundedRect(D2D1::RectF(track.left, track.top, track.left + w, track.bottom), radius, radius),
-            s.BrandGradient);
+            D2D1::RoundedRect(D2D1::RectF(track.left, track.top, track.left + w, track.bottom), radius, radius), fill);
     }
 }

@@ -1,6 +1,7 @@
 #include "render/still_layer.h"
 
 #include "render/frame.h"
+#include "render/resources.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool DrawStillLayer() {
     ID2D1RenderTarget *window = s.RenderTarget;
     s.RenderTarget = s.StillTarget;
     s.StillTarget->BeginDraw();
-    s.StillTarget->Clear(D2D1::ColorF(1.0f, 1.0f, 1.0f, 1.0f));
+    s.StillTarget->Clear(ColorF(s.Colors.Background, 1.0f));
     s.StillTarget->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
     DrawStillParts();
     s.StillTarget->SetTransform(D2D1::Matrix3x2F::Identity());

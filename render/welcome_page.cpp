@@ -1,6 +1,7 @@
 #include "render/welcome_page.h"
 
 #include "render/captions.h"
+#include "render/palette.h"
 #include "render/resources.h"
 #include "window/layout.h"
 
@@ -24,6 +25,11 @@ void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
     g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
 }
 
+void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width) {
+    SetBrush(color, 1.0f);
+    g_State.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(r, radius, radius), g_State.Brush, width);
+}
+
 void DrawChevron(RgbColor color, float b, float r) {
     EngineState &s = g_State;
     const float cx = 988.0f - 8.0f * b;
@@ -40,33 +46,46 @@ void DrawChevron(RgbColor color, float b, float r) {
 
 void DrawCustomPanelStill(float b) {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float d = DirRowTop();
-    DrawLabel(kCaptionLocation, s.LabelFormat, kColorSecondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
+    DrawLabel(kCaptionLocation, s.LabelFormat, p.Secondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
               1.0f);
 
-    // The EDIT box sits inside this field and paints the same colour.
-    SetBrush(kColorDirBox, 1.0f);
-    FillRounded(DirFieldRect(), 6.0f * b, s.Brush);
+    // The EDIT box sits inside this field and paints the same colour; under high
+    // contrast that is the page's colour, so an outline marks the field.
+    const D2D1_RECT_F field = DirFieldRect();
+    SetBrush(p.DirBox, 1.0f);
+    FillRounded(field, 6.0f * b, s.Brush);
+    if (s.HighContrast)
+        OutlineRounded(field, 6.0f * b, p.Text, b);
 
     for (const PanelOption &option : kPanelOptions) {
         const D2D1_RECT_F r = ElementRect(option.Element);
         const float m = (r.top + r.bottom) * 0.5f;
-        DrawLabel(option.Caption, s.LabelFormat, kColorText,
+        DrawLabel(option.Caption, s.LabelFormat, p.Text,
                   D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
     }
 }
 
 void DrawCustomPanelMoving(float b) {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const D2D1_RECT_F change = ElementRect(ElemChangeDir);
     const float v = s.HoverLevel[ElemChangeDir];
-    if (v > kHoverVisible) {
-        SetBrush(kColorChangeHover, v);
+    if (s.HighContrast) {
+        // A solid system-coloured button; hovered, its outline turns to the text colour.
+        SetBrush(p.Accent, 1.0f);
         FillRounded(change, 6.0f * b, s.Brush);
+        OutlineRounded(change, 6.0f * b, HoverColor(p.Accent, p.Text, v), 2.0f * b);
+        DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, p.AccentText, change, 1.0f);
+    } else {
+        if (v > kHoverVisible) {
+            SetBrush(kColorChangeHover, v);
+            FillRounded(change, 6.0f * b, s.Brush);
+        }
+        OutlineRounded(change, 6.0f * b, p.Accent, b);
+        DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, p.Accent, change, 1.0f);
     }
-    SetBrush(s.BrandColor1, 1.0f);
-    s.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(change, 6.0f * b, 6.0f * b), s.Brush, b);
-    DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, s.BrandColor1, change, 1.0f);
 
     for (const PanelOption &option : kPanelOptions)
         DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
@@ -76,12 +95,23 @@ void DrawCustomPanelMoving(float b) {
 
 void DrawPillButton(int id, const wchar_t *caption) {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const D2D1_RECT_F r = ElementRect(id);
     const float radius = (r.bottom - r.top) * 0.5f;
     if (id == ElemInstall && s.Options[OptionAgree - 1] == 0) {
         // Disabled until the agreement is ticked: flat, no hover, no press.
-        SetBrush(kColorInstallDisabled, 1.0f);
+        SetBrush(p.Disabled, 1.0f);
         FillRounded(r, radius, s.Brush);
+        if (s.HighContrast)
+            OutlineRounded(r, radius, p.DisabledText, 2.0f);
+        DrawLabel(caption, s.ButtonFormat, p.DisabledText, r, 1.0f);
+        return;
+    }
+    if (s.HighContrast) {
+        // No gradient and no veils: a solid button whose outline shows the hover.
+        SetBrush(p.Accent, 1.0f);
+        FillRounded(r, radius, s.Brush);
+        OutlineRounded(r, radius, HoverColor(p.Accent, p.Text, s.HoverLevel[id]), 2.0f);
     } else {
         s.BrandGradient->SetStartPoint(D2D1::Point2F(r.left, 0.0f));
         s.BrandGradient->SetEndPoint(D2D1::Point2F(r.right, 0.0f));
@@ -96,19 +126,20 @@ void DrawPillButton(int id, const wchar_t *caption) {
             FillRounded(r, radius, s.Brush);
         }
     }
-    DrawLabel(caption, s.ButtonFormat, kColorWhite, r, 1.0f);
+    DrawLabel(caption, s.ButtonFormat, p.AccentText, r, 1.0f);
 }
 
 void DrawCheckBox(int id, bool checked) {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const D2D1_RECT_F r = ElementRect(id);
     // Drawn on a grid of sixteenths of the box, so every detail scales with it.
     const float u = (r.right - r.left) * 0.0625f;
     const D2D1_ROUNDED_RECT box = D2D1::RoundedRect(r, 3.5f * u, 3.5f * u);
     if (checked) {
-        SetBrush(s.BrandColor1, 1.0f);
+        SetBrush(p.Accent, 1.0f);
         s.RenderTarget->FillRoundedRectangle(box, s.Brush);
-        SetBrush(kColorWhite, 1.0f);
+        SetBrush(p.AccentText, 1.0f);
         const D2D1_POINT_2F a = D2D1::Point2F(r.left + 3.6f * u, r.top + 8.4f * u);
         const D2D1_POINT_2F m = D2D1::Point2F(r.left + 6.8f * u, r.top + 11.4f * u);
         const D2D1_POINT_2F e = D2D1::Point2F(r.left + 12.5f * u, r.top + 4.8f * u);
@@ -116,18 +147,19 @@ void DrawCheckBox(int id, bool checked) {
         s.RenderTarget->DrawLine(m, e, s.Brush, 1.8f * u, s.StrokeStyle);
         return;
     }
-    SetBrush(kColorWhite, 1.0f);
+    SetBrush(p.BoxFill, 1.0f);
     s.RenderTarget->FillRoundedRectangle(box, s.Brush);
-    SetBrush(MixColor(kColorBoxBorder, s.BrandColor1, s.HoverLevel[id]), 1.0f);
+    SetBrush(HoverColor(p.BoxBorder, p.Accent, s.HoverLevel[id]), 1.0f);
     s.RenderTarget->DrawRoundedRectangle(box, s.Brush, 1.2f * u);
 }
 
 void DrawWelcomeStill() {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const float r = BottomRowTop();
     const float captionLeft = 36.0f + 26.0f * b;
-    DrawLabel(kCaptionAgree, s.CaptionFormat, kColorText,
+    DrawLabel(kCaptionAgree, s.CaptionFormat, p.Text,
               D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
 
     // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
@@ -139,7 +171,7 @@ void DrawWelcomeStill() {
         D2D1_RECT_F box = link;
         if (box.right - box.left > s.LicenseTextWidth - kFitSlack)
             box.right = box.left + s.LicenseTextWidth + kFitSlack;
-        DrawLabel(LicenseCaption(), s.LinkFormat, s.BrandColor1, box, 1.0f);
+        DrawLabel(LicenseCaption(), s.LinkFormat, p.Link, box, 1.0f);
     }
     if (s.CustomPanelOpen)
         DrawCustomPanelStill(b);
@@ -147,6 +179,7 @@ void DrawWelcomeStill() {
 
 void DrawWelcomeMoving() {
     EngineState &s = g_State;
+    const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const float r = BottomRowTop();
 
@@ -156,12 +189,12 @@ void DrawWelcomeMoving() {
     const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
     const float underline = s.HoverLevel[ElemLicenseLink];
     if (underline > kHoverVisible && link.right > link.left) {
-        SetBrush(s.BrandColor1, underline);
+        SetBrush(p.Link, HoverShown(underline));
         s.RenderTarget->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
                                  D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
     }
 
-    const RgbColor toggle = MixColor(kColorSecondary, s.BrandColor1, s.HoverLevel[ElemCustomToggle]);
+    const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
     DrawLabel(kCaptionCustom, s.CaptionFormat, toggle,
               D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
     DrawChevron(toggle, b, r);

@@ -1,14 +1,17 @@
 #include "window/window_proc.h"
 
 #include "engine/lifecycle.h"
+#include "engine/system_settings.h"
 #include "render/animation.h"
 #include "render/frame.h"
+#include "render/palette.h"
 #include "render/render_target.h"
 #include "window/accessibility.h"
 #include "window/drag.h"
 #include "window/keyboard_focus.h"
 #include "window/layout.h"
 #include "window/scaling.h"
+#include "window/taskbar.h"
 
 #include <dwmapi.h>
 #include <windowsx.h>
@@ -16,8 +19,6 @@
 namespace {
 
 constexpr ULONGLONG kRevealAfterShowMs = 150;
-constexpr COLORREF kDirEditBackground = RGB(0xF4, 0xF5, 0xF9);
-constexpr COLORREF kDirEditText = RGB(0x3A, 0x3F, 0x47);
 
 // The procedure HostWndProc replaced, on a window where a later subclass keeps
 // HostWndProc in the chain after detach.
@@ -91,6 +92,7 @@ void OnFrameTimer(HWND window) {
     if (s.DragState == DragIdle && MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
         RelayoutForDisplay(false);
     StepAnimation();
+    SyncTaskbar();
     // A page at rest is not painted again; a moving one about 30 times a second
     // at most, fewer when its frames are slow.
     if (s.HostWindow && FrameDue())
@@ -330,8 +332,8 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLOREDIT:
         if (s.DirEdit && reinterpret_cast<HWND>(lParam) == s.DirEdit) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, kDirEditBackground);
-            SetTextColor(dc, kDirEditText);
+            SetBkColor(dc, ColorRefFrom(s.Colors.DirBox));
+            SetTextColor(dc, ColorRefFrom(s.Colors.DirText));
             return reinterpret_cast<LRESULT>(s.DirEditBrush);
         }
         return Forward(window, msg, wParam, lParam);
@@ -401,7 +403,15 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         ApplyWindowFrame();
         return Forward(window, msg, wParam, lParam);
 
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        ReadSystemSettings();
+        return Forward(window, msg, wParam, lParam);
+
     default:
+        // The shell made the window's taskbar button (again, after a restart of the shell).
+        if (msg == s.TaskbarButtonMessage && msg != 0)
+            ConnectTaskbar();
         return Forward(window, msg, wParam, lParam);
     }
 }

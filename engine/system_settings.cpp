@@ -1,0 +1,58 @@
+#include "engine/system_settings.h"
+
+#include "engine/seams.h"
+#include "render/frame.h"
+#include "render/palette.h"
+#include "render/resources.h"
+
+#include <cstring>
+
+namespace {
+
+bool HighContrastOn() {
+#ifdef KSUI_TESTING
+    if (TestSeams::HighContrast >= 0)
+        return TestSeams::HighContrast != 0;
+#endif
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+bool ClientAreaAnimationOff() {
+    BOOL animate = TRUE;
+    // A system that cannot tell animates, as it always did.
+    return SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animate, 0) && !animate;
+}
+
+} // namespace
+
+void ReadSystemSettings() {
+    EngineState &s = g_State;
+    const Palette before = s.Colors;
+    const bool motionBefore = s.ReducedMotion;
+    s.HighContrast = HighContrastOn();
+    s.ReducedMotion = ClientAreaAnimationOff();
+    ChoosePalette();
+    if (!s.HostWindow)
+        return;
+
+    const bool colorsChanged = std::memcmp(&before, &s.Colors, sizeof before) != 0;
+    if (colorsChanged || !s.DirEditBrush) {
+        // The EDIT box is painted by the system with this brush (WM_CTLCOLOREDIT).
+        if (s.DirEditBrush)
+            DeleteObject(s.DirEditBrush);
+        s.DirEditBrush = CreateSolidBrush(ColorRefFrom(s.Colors.DirBox));
+        if (s.DirEdit)
+            InvalidateRect(s.DirEdit, nullptr, TRUE);
+    }
+    if (colorsChanged) {
+        // Pictures, the gradient and anything kept from earlier frames were made
+        // for the old look; the next paint makes them again.
+        ReleaseDeviceResources();
+        RequestFrame();
+    } else if (s.ReducedMotion != motionBefore) {
+        RequestFrame();
+    }
+}
