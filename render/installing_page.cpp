@@ -14,14 +14,12 @@ void DrawInstallingStill() {
         DrawLabel(s.StatusText.c_str(), s.CaptionFormat, p.Secondary, StatusLineRect(), 1.0f);
 
     const float radius = 5.0f * b;
-    const D2D1_ROUNDED_RECT track = D2D1::RoundedRect(ProgressTrackRect(), radius, radius);
+    const D2D1_RECT_F track = ProgressTrackRect();
     SetBrush(p.Track, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(track, s.Brush);
+    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(track, radius, radius), s.Brush);
     // Under high contrast the track has the page's colour: its outline shows where it is.
-    if (s.HighContrast) {
-        SetBrush(p.Text, 1.0f);
-        s.RenderTarget->DrawRoundedRectangle(track, s.Brush, 2.0f * b);
-    }
+    if (s.HighContrast)
+        OutlineRounded(track, radius, p.Text, 2.0f * b);
 }
 
 void DrawInstallingMoving() {

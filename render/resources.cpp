@@ -205,6 +205,11 @@ D2D1_COLOR_F ColorF(RgbColor color, float alpha) {
 
 void SetBrush(RgbColor color, float alpha) { g_State.Brush->SetColor(ColorF(color, alpha)); }
 
+void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width) {
+    SetBrush(color, 1.0f);
+    g_State.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(r, radius, radius), g_State.Brush, width);
+}
+
 UINT32 LayoutLength(const wchar_t *text) {
     size_t length = wcsnlen(text, kMaxLayoutText + 1);
     if (length > kMaxLayoutText) {

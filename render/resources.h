@@ -38,6 +38,8 @@ void ReleaseDeviceResources();
 
 D2D1_COLOR_F ColorF(RgbColor color, float alpha);
 void SetBrush(RgbColor color, float alpha);
+// Draws the outline of a rounded rectangle in one opaque colour with the shared brush.
+void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width);
 void DrawLabel(const wchar_t *text, IDWriteTextFormat *format, RgbColor color, const D2D1_RECT_F &rect, float alpha);
 RgbColor MixColor(RgbColor from, RgbColor to, float t);
 

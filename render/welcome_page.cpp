@@ -25,11 +25,6 @@ void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
     g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
 }
 
-void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width) {
-    SetBrush(color, 1.0f);
-    g_State.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(r, radius, radius), g_State.Brush, width);
-}
-
 void DrawChevron(RgbColor color, float b, float r) {
     EngineState &s = g_State;
     const float cx = 988.0f - 8.0f * b;
