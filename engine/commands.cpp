@@ -38,6 +38,7 @@ void SetState(int page) {
     if (static_cast<unsigned>(page) > PageFinished)
         return;
     s.CurrentPage = page;
+    WatchForDrags();
     s.HoverElement = ElemNone;
     s.PressedElement = ElemNone;
     if (page != PageWelcome)

@@ -204,6 +204,9 @@ struct EngineState {
     ITaskbarList3 *Taskbar = nullptr;               // ConnectTaskbar/DisconnectTaskbar
     UINT TaskbarButtonMessage = 0;                  // attach; "TaskbarButtonCreated"
     LONG TaskbarShown = -1;                         // SyncTaskbar: last value sent, kTaskbarNone, or -1 unknown
+
+    // Drag watch: the drag thread sleeps on this event off the installing page.
+    HANDLE DragWatchEvent = nullptr;                // attach/detach; set while CurrentPage is PageInstalling
 };
 
 extern EngineState g_State;

@@ -19,6 +19,7 @@ constexpr DWORD kStopWaitMs = 1000;
 // GWLP_USERDATA, on the same thread.
 struct DragThreadContext {
     HANDLE StopEvent = nullptr;       // its own duplicate of DragStopEvent
+    HANDLE WatchEvent = nullptr;      // its own duplicate of DragWatchEvent; null: it polls on every page
     HMODULE Module = nullptr;         // its own reference on the library, freed as the thread ends
     HWND GhostWindow = nullptr;       // empty between drags
     HTHUMBNAIL GhostThumbnail = 0;
@@ -201,6 +202,16 @@ bool PastThreshold(const DragThreadContext &t, POINT press) {
     return false;
 }
 
+// Off the installing page no press can start a drag, so the thread sleeps
+// until that page comes instead of polling the button: a page at rest costs
+// no wake-ups. False when the thread is to stop.
+bool WaitForInstallingPage(const DragThreadContext &t) {
+    if (!t.WatchEvent || g_State.CurrentPage == PageInstalling)
+        return true;
+    const HANDLE events[2] = {t.StopEvent, t.WatchEvent};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
 // A press may start a drag only on empty space of the installing page, on the
 // host window itself.
 bool PressStartsDrag(HWND host, POINT press) {
@@ -225,7 +236,15 @@ DWORD WINAPI DragThreadMain(LPVOID context) {
     RegisterClassW(&wc);
 
     bool wasDown = false;
-    while (WaitTimedOut(t, kPollMs)) {
+    for (;;) {
+        if (g_State.CurrentPage != PageInstalling) {
+            if (!WaitForInstallingPage(t))
+                break;
+            // A button already held as the page comes is no press.
+            wasDown = PrimaryButtonDown();
+        }
+        if (!WaitTimedOut(t, kPollMs))
+            break;
         HWND host = g_State.HostWindow;
         if (!host)
             continue;
@@ -255,6 +274,8 @@ DWORD WINAPI DragThreadMain(LPVOID context) {
     HMODULE module = t.Module;
     if (t.StopEvent)
         CloseHandle(t.StopEvent);
+    if (t.WatchEvent)
+        CloseHandle(t.WatchEvent);
     delete &t;
     // The library stays loaded until this thread has left it, even when the
     // host unloads it right after destroying its window.
@@ -305,6 +326,10 @@ void StartDragThread() {
     }
     DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &t->StopEvent, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
+    s.DragWatchEvent = CreateEventW(nullptr, TRUE, s.CurrentPage == PageInstalling, nullptr);
+    if (s.DragWatchEvent)
+        DuplicateHandle(GetCurrentProcess(), s.DragWatchEvent, GetCurrentProcess(), &t->WatchEvent, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
     // Taken here, before the thread runs, so that no moment exists in which the
     // thread runs in a library nobody holds.
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&DragThreadMain),
@@ -315,8 +340,20 @@ void StartDragThread() {
             FreeLibrary(t->Module);
         if (t->StopEvent)
             CloseHandle(t->StopEvent);
+        if (t->WatchEvent)
+            CloseHandle(t->WatchEvent);
         delete t;
     }
+}
+
+void WatchForDrags() {
+    EngineState &s = g_State;
+    if (!s.DragWatchEvent)
+        return;
+    if (s.CurrentPage == PageInstalling)
+        SetEvent(s.DragWatchEvent);
+    else
+        ResetEvent(s.DragWatchEvent);
 }
 
 // Waits for the drag thread while still answering what other threads send to
@@ -347,6 +384,10 @@ void StopDragThread() {
     HANDLE thread = s.DragThread, stop = s.DragStopEvent;
     s.DragThread = nullptr;
     s.DragStopEvent = nullptr;
+    if (s.DragWatchEvent) {
+        CloseHandle(s.DragWatchEvent);
+        s.DragWatchEvent = nullptr;
+    }
     if (stop)
         SetEvent(stop);
     WaitAnsweringSentMessages(thread, kStopWaitMs);

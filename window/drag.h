@@ -9,8 +9,12 @@
 constexpr wchar_t kGhostClassName[] = L"KestoUiGhost";
 constexpr int kParkPosition = -32000;
 
-// Creates DragStopEvent and the drag thread (attach).
+// Creates DragStopEvent, DragWatchEvent and the drag thread (attach).
 void StartDragThread();
+
+// Tells the drag thread whether the installing page is shown, the only page on
+// which it watches the mouse button (KSUiSetState).
+void WatchForDrags();
 // Signals the thread, waits at most 1000 ms for it (answering messages other
 // threads send meanwhile), closes both handles, and puts the host where an
 // unfinished drag left the ghost (detach).
