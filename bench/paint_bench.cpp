@@ -3,8 +3,9 @@
 // to a window DC: the welcome page at 1024 x 745 and 614 x 447, and the
 // installing page while a cross-fade draws two pictures. A full frame is a
 // requested one (it draws the still layer again); beside it, frames in which
-// only a hover level or the progress bar moved. Prints the median and 95th
-// percentile.
+// only a hover level or the progress moved (with and without a new
+// percentage), and steps of a cross-fade.
+// Prints the median and 95th percentile.
 #include "tests/paint_support.h"
 
 #include "render/frame.h"
@@ -31,6 +32,9 @@ using Change = std::function<void(int i)>;
 const Change kRequested = [](int) { RequestFrame(); };
 const Change kHoverOnly = [](int i) { g_State.HoverLevel[ElemClose] = i % 2 ? 0.5f : 0.6f; };
 const Change kProgressOnly = [](int i) { g_State.ProgressShown = i % 2 ? 500.0f : 510.0f; };
+const Change kBarOnly = [](int i) { g_State.ProgressShown = i % 2 ? 500.0f : 504.0f; };
+// A cross-fade under way: each frame shows the incoming picture a little more.
+const Change kFadeStep = [](int i) { g_State.SlideFade = static_cast<float>(i % 20) / 20.0f; };
 
 double Report(const char *name, const char *path, HWND window, const Change &change) {
     std::vector<LONGLONG> costs;
@@ -128,10 +132,12 @@ int main() {
         const double full = Report("installing page, full frame", path.Name, window, kRequested);
         const double progress = Report("installing page, only the progress moved", path.Name, window, kProgressOnly);
         std::printf("%-44s %.3f of a full frame\n", "", progress / full);
-        // Halfway through the fade from picture 2 to picture 3: both are drawn.
+        const double bar = Report("  the bar, but not the percentage", path.Name, window, kBarOnly);
+        std::printf("%-44s %.3f of a full frame\n", "", bar / full);
+        // The fade from picture 2 to picture 3, moving on with every frame.
         g_State.NextSlide = 2;
         g_State.SlideFade = 0.5f;
-        Report("installing page, cross-fade running", path.Name, window, kRequested);
+        Report("installing page, a cross-fade step", path.Name, window, kFadeStep);
         Detach(window);
     }
     TestSeams::ForcedDcRenderTarget = -1;

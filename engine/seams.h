@@ -17,6 +17,10 @@ extern LONG PaintCount;
 // 1 draws through a DC target, 0 through the window's own target; -1 (the
 // default) leaves the choice to the platform.
 extern int ForcedDcRenderTarget;
+// When true, frames through the DC target are drawn whole, in one pass over the
+// client area: the reference that frames redrawing only what changed are
+// compared with.
+extern bool OnePassFrames;
 // 0 or 1: the high-contrast setting reads as this. Wine 8 neither stores nor
 // reports the setting (SPI_SETHIGHCONTRAST fails), so tests can only set it here.
 // -1 asks the system.

@@ -16,6 +16,7 @@ ULONGLONG (*TickSource)() = nullptr;
 HRESULT WicCreateResult = S_OK;
 LONG PaintCount = 0;
 int ForcedDcRenderTarget = -1;
+bool OnePassFrames = false;
 int HighContrast = -1;
 HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 } // namespace TestSeams

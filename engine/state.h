@@ -111,6 +111,16 @@ struct PaintedLook {
     float SlideFade = 0.0f;
 };
 
+// A 32-bit top-down DIB section selected into a memory DC of its own.
+struct DibSurface {
+    HDC Dc = nullptr;
+    HBITMAP Bitmap = nullptr;
+    HGDIOBJ Previous = nullptr; // the DC's own bitmap, selected back before the DC is deleted
+    UINT32 *Bits = nullptr;     // Width * Height pixels, row after row
+    int Width = 0;
+    int Height = 0;
+};
+
 // --- The record ---
 
 struct EngineState {
@@ -207,6 +217,14 @@ struct EngineState {
 
     // Drag watch: the drag thread sleeps on this event off the installing page.
     HANDLE DragWatchEvent = nullptr;                // attach/detach; set while CurrentPage is PageInstalling
+
+    // Retained frame (DC render target): the frame on screen and the still layers, in memory.
+    DibSurface BackBuffer;                          // PaintRetainedFrame; pixel for pixel what the window shows
+    DibSurface StillPixels;                         // PaintRetainedFrame; the still layer of slide StillPixelsSlide
+    int StillPixelsSlide = -1;                      // PaintRetainedFrame
+    DibSurface IncomingPixels;                      // PaintRetainedFrame; during a fade, with the incoming slide over it
+    int IncomingPixelsSlide = -1;                   // PaintRetainedFrame; the slide IncomingPixels fades in, -1 none
+    ID2D1Bitmap *PassBackground = nullptr;          // PaintRetainedFrame; what each pass draws over, released with the device
 };
 
 extern EngineState g_State;

@@ -63,7 +63,14 @@ void DrawCoverPicture(ID2D1Bitmap *picture, float opacity, float height) {
                                      D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, source);
 }
 
-void DrawHeroArea(float height) {
+float HeroHeight() { return g_State.CurrentPage == PageInstalling ? 597.0f : kCanvasBaseHeight; }
+
+HeroLook CurrentHeroLook() {
+    const EngineState &s = g_State;
+    return {s.SlideIndex, s.NextSlide, IncomingSlideOpacity()};
+}
+
+void DrawHeroArea(float height, const HeroLook &look) {
     EngineState &s = g_State;
     // Under high contrast the hero area is the page's own colour: no picture, no gradient.
     if (s.HighContrast)
@@ -71,7 +78,7 @@ void DrawHeroArea(float height) {
     ID2D1RenderTarget *target = s.RenderTarget;
     const D2D1_RECT_F area = D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height);
     target->PushAxisAlignedClip(area, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
-    const int shown = s.SlideIndex >= 0 && s.SlideIndex < 5 ? s.SlideIndex : 0;
+    const int shown = look.Shown >= 0 && look.Shown < 5 ? look.Shown : 0;
     ID2D1Bitmap *current = s.HeroBitmaps[shown];
     if (!current) {
         s.BrandGradient->SetStartPoint(D2D1::Point2F(0.0f, 0.0f));
@@ -79,8 +86,8 @@ void DrawHeroArea(float height) {
         target->FillRectangle(area, s.BrandGradient);
     } else {
         DrawCoverPicture(current, 1.0f, height);
-        if (s.NextSlide >= 0 && s.NextSlide < 5)
-            DrawCoverPicture(s.HeroBitmaps[s.NextSlide], IncomingSlideOpacity(), height);
+        if (look.Incoming >= 0 && look.Incoming < 5)
+            DrawCoverPicture(s.HeroBitmaps[look.Incoming], look.IncomingOpacity, height);
     }
     target->PopAxisAlignedClip();
 }

@@ -5,8 +5,23 @@
 
 #include "engine/state.h"
 
+// What the hero area shows: a slide (index into HeroBitmaps), and the slide
+// fading in over it (-1 for none) at an opacity.
+struct HeroLook {
+    int Shown;
+    int Incoming;
+    float IncomingOpacity;
+};
+
+// The carousel as it stands: the shown slide and any cross-fade under way.
+HeroLook CurrentHeroLook();
+
+// Height of the hero area on the current page, in design units: the whole
+// canvas on the welcome and finished pages, above the status on the installing page.
+float HeroHeight();
+
 void LoadHeroPictures();
-void DrawHeroArea(float height);
+void DrawHeroArea(float height, const HeroLook &look);
 void DrawCoverPicture(ID2D1Bitmap *picture, float opacity, float height);
 // The part of a w x h picture that covers an area of the given proportion
 // (width / height), centred, cutting evenly on both sides.

@@ -4,60 +4,23 @@
 #include "render/carousel.h"
 #include "render/focus_ring.h"
 #include "render/installing_page.h"
+#include "render/moving_parts.h"
 #include "render/palette.h"
 #include "render/render_target.h"
 #include "render/resources.h"
+#include "render/retained_frame.h"
 #include "render/still_layer.h"
 #include "render/welcome_page.h"
 #include "window/layout.h"
 
 namespace {
 
-constexpr float kHeroHeightInstalling = 597.0f;
 constexpr float kHoverVisible = 0.01f;
 
-} // namespace
-
-void DrawStillParts() {
+// A frame through the window's own target: the still layer copied in whole
+// (or, during a cross-fade, the still parts drawn), the moving parts over it.
+bool PaintWholeFrame() {
     EngineState &s = g_State;
-    DrawHeroArea(s.CurrentPage == PageInstalling ? kHeroHeightInstalling : kCanvasBaseHeight);
-    if (s.CurrentPage == PageWelcome)
-        DrawWelcomeStill();
-    else if (s.CurrentPage == PageInstalling)
-        DrawInstallingStill();
-}
-
-void DrawMovingParts() {
-    EngineState &s = g_State;
-    switch (s.CurrentPage) {
-    case PageWelcome:
-        DrawWelcomeMoving();
-        break;
-    case PageInstalling:
-        DrawInstallingMoving();
-        break;
-    case PageFinished:
-        DrawPillButton(ElemLaunch, kCaptionLaunch);
-        break;
-    default:
-        break;
-    }
-    DrawTitleButtons();
-    DrawFocusRing();
-}
-
-void PaintFrame() {
-    EngineState &s = g_State;
-    // Nothing at all is drawn, not even the white, until every resource exists.
-    if (!EnsureDeviceResources())
-        return;
-    const FrameSurface surface;
-    if (!surface.Ready())
-        return;
-    ChoosePalette();
-    // Only the drawing counts towards the pause after a frame, not the creation
-    // of the render target that the first frame pays for.
-    const ULONGLONG start = NowTick();
     ID2D1Bitmap *still = StillLayer();
     ID2D1RenderTarget *target = s.RenderTarget;
     const D2D1_MATRIX_3X2_F scale = D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale);
@@ -72,22 +35,69 @@ void PaintFrame() {
     } else {
         target->Clear(ColorF(s.Colors.Background, 1.0f));
         target->SetTransform(scale);
-        DrawStillParts();
+        DrawStillParts(CurrentHeroLook());
     }
-    DrawMovingParts();
+    DrawMovingParts(kWholeCanvas);
     target->SetTransform(D2D1::Matrix3x2F::Identity());
     // A lost device is rebuilt by the next frame; any other failure is left to it too.
     const bool lost = target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET);
     if (lost)
         ReleaseDeviceResources();
-    RecordPaint(start, !lost);
+    return !lost;
 }
 
-void DrawTitleButtons() {
+} // namespace
+
+void DrawStillParts(const HeroLook &hero) {
+    EngineState &s = g_State;
+    DrawHeroArea(HeroHeight(), hero);
+    if (s.CurrentPage == PageWelcome)
+        DrawWelcomeStill();
+    else if (s.CurrentPage == PageInstalling)
+        DrawInstallingStill();
+}
+
+void DrawMovingParts(const D2D1_RECT_F &within) {
+    EngineState &s = g_State;
+    switch (s.CurrentPage) {
+    case PageWelcome:
+        DrawWelcomeMoving(within);
+        break;
+    case PageInstalling:
+        DrawInstallingMoving(within);
+        break;
+    case PageFinished:
+        if (Meets(HoverReach(ElemLaunch), within))
+            DrawPillButton(ElemLaunch, kCaptionLaunch);
+        break;
+    default:
+        break;
+    }
+    DrawTitleButtons(within);
+    if (Meets(FocusRingReach(), within))
+        DrawFocusRing();
+}
+
+void PaintFrame() {
+    EngineState &s = g_State;
+    // Nothing at all is drawn, not even the white, until every resource exists.
+    if (!EnsureDeviceResources())
+        return;
+    ChoosePalette();
+    // Only the drawing counts towards the pause after a frame, not the creation
+    // of the render target that the first frame pays for.
+    const ULONGLONG start = NowTick();
+    const bool reached = s.RenderTargetOnDc ? PaintRetainedFrame() : PaintWholeFrame();
+    RecordPaint(start, reached);
+}
+
+void DrawTitleButtons(const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float bs = ButtonBoost();
     for (int id = ElemMinimize; id <= ElemClose; ++id) {
+        if (!Meets(HoverReach(id), within))
+            continue;
         const D2D1_RECT_F r = ElementRect(id);
         const float cx = (r.left + r.right) * 0.5f;
         const float cy = (r.top + r.bottom) * 0.5f;

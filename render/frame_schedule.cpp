@@ -14,22 +14,30 @@ constexpr float kHoverUnseen = 1.0f / 1024.0f;
 // a loaded machine) holds the next timer frame back for at most this long.
 constexpr ULONGLONG kMaxPauseMs = 250;
 
-bool HoverMoved(const EngineState &s) {
+bool AnyHoverLevelMoved() {
     for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
-        const float d = s.HoverLevel[id] - s.Painted.HoverLevel[id];
-        if (d > kHoverUnseen || d < -kHoverUnseen)
+        if (HoverLevelMoved(id))
             return true;
     }
     return false;
 }
 
-bool CarouselMoved(const EngineState &s) {
+} // namespace
+
+bool HoverLevelMoved(int id) {
+    const EngineState &s = g_State;
+    const float d = s.HoverLevel[id] - s.Painted.HoverLevel[id];
+    return d > kHoverUnseen || d < -kHoverUnseen;
+}
+
+bool ProgressMoved() { return g_State.ProgressShown != g_State.Painted.ProgressShown; }
+
+bool CarouselMoved() {
+    const EngineState &s = g_State;
     const PaintedLook &p = s.Painted;
     return s.SlideIndex != p.SlideIndex || s.NextSlide != p.NextSlide ||
            (s.NextSlide >= 0 && s.SlideFade != p.SlideFade);
 }
-
-} // namespace
 
 void RequestFrame() {
     g_State.FrameRequested = true;
@@ -39,8 +47,7 @@ void RequestFrame() {
 
 bool PictureStale() {
     const EngineState &s = g_State;
-    return s.FrameRequested || !s.Revealed || HoverMoved(s) || s.ProgressShown != s.Painted.ProgressShown ||
-           CarouselMoved(s);
+    return s.FrameRequested || !s.Revealed || AnyHoverLevelMoved() || ProgressMoved() || CarouselMoved();
 }
 
 bool FrameDue() {

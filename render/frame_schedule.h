@@ -16,6 +16,13 @@ void RequestFrame();
 // window still waits for its reveal.
 bool PictureStale();
 
+// What moved since the last frame that reached the screen: element id's hover
+// level (by more than any pixel shows), the shown progress, the carousel (its
+// slide, or the fade under way).
+bool HoverLevelMoved(int id);
+bool ProgressMoved();
+bool CarouselMoved();
+
 // The frame timer's decision: the picture is stale and the last paint's pause
 // is over (a paint that took P ms is followed by at least P ms without a
 // timer-driven frame).

@@ -1,5 +1,6 @@
 #include "render/installing_page.h"
 
+#include "render/moving_parts.h"
 #include "render/palette.h"
 #include "render/resources.h"
 #include "window/layout.h"
@@ -22,18 +23,24 @@ void DrawInstallingStill() {
         OutlineRounded(track, radius, p.Text, 2.0f * b);
 }
 
-void DrawInstallingMoving() {
+void DrawInstallingMoving(const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const D2D1_RECT_F status = StatusLineRect();
     const D2D1_RECT_F track = ProgressTrackRect();
+    D2D1_RECT_F reaches[2];
+    ProgressReaches(reaches);
 
     // The percentage shares the status row, right-aligned at the track's end.
-    wchar_t percent[16];
-    wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
-    DrawLabel(percent, s.PercentFormat, p.Secondary, D2D1::RectF(status.right, status.top, track.right, status.bottom),
-              1.0f);
+    if (Meets(reaches[0], within)) {
+        wchar_t percent[16];
+        wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
+        DrawLabel(percent, s.PercentFormat, p.Secondary,
+                  D2D1::RectF(status.right, status.top, track.right, status.bottom), 1.0f);
+    }
+    if (!Meets(reaches[1], within))
+        return;
 
     // Drawn over the track, only once it is longer than the bar is high, so both round ends fit.
     const float radius = 5.0f * b;

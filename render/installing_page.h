@@ -6,7 +6,7 @@
 // The status line and the empty track stay the same from frame to frame; the
 // percentage and the bar move with the shown progress.
 void DrawInstallingStill();
-void DrawInstallingMoving();
+void DrawInstallingMoving(const D2D1_RECT_F &within);
 
 // The displayed progress (tenths of a percent) as whole percent, rounded half up.
 int ProgressPercent(float progressShown);

@@ -80,30 +80,3 @@ void ResizeRenderTarget(UINT32 width, UINT32 height) {
         return;
     static_cast<ID2D1HwndRenderTarget *>(s.RenderTarget)->Resize(D2D1::SizeU(width, height));
 }
-
-FrameSurface::FrameSurface() {
-    EngineState &s = g_State;
-    if (!s.RenderTarget)
-        return;
-    if (!s.RenderTargetOnDc) {
-        ready_ = true;
-        return;
-    }
-    window_ = s.HostWindow;
-    RECT client = {};
-    if (!window_ || !GetClientRect(window_, &client))
-        return;
-    if (client.right <= client.left || client.bottom <= client.top)
-        return;
-    // The whole client area without the child controls: the frame must never
-    // paint over the directory edit box, whatever the host's window style.
-    dc_ = GetDCEx(window_, nullptr, DCX_CACHE | DCX_CLIPCHILDREN);
-    if (!dc_)
-        return;
-    ready_ = SUCCEEDED(static_cast<ID2D1DCRenderTarget *>(s.RenderTarget)->BindDC(dc_, &client));
-}
-
-FrameSurface::~FrameSurface() {
-    if (dc_)
-        ReleaseDC(window_, dc_);
-}

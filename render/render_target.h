@@ -3,7 +3,7 @@
 // window target draws through OpenGL straight onto the X window, which either
 // covers the directory edit box or keeps its first size when the window grows;
 // there the engine draws into a DC target and lets GDI put the frame into the
-// window, beside the child controls.
+// window, beside the child controls (render/retained_frame.h).
 #pragma once
 
 #include "engine/state.h"
@@ -20,20 +20,3 @@ bool CreateRenderTarget();
 // Follows a new client size (WM_SIZE). A DC target takes the size of each
 // frame's binding, so only a window target is resized.
 void ResizeRenderTarget(UINT32 width, UINT32 height);
-
-// Where one frame goes: for a DC target, a window DC that leaves the child
-// controls out, bound to the target for the frame and released after EndDraw.
-class FrameSurface {
-  public:
-    FrameSurface();
-    ~FrameSurface();
-    FrameSurface(const FrameSurface &) = delete;
-    FrameSurface &operator=(const FrameSurface &) = delete;
-    // False when the frame has nowhere to go; nothing is drawn then.
-    bool Ready() const { return ready_; }
-
-  private:
-    HWND window_ = nullptr;
-    HDC dc_ = nullptr;
-    bool ready_ = false;
-};

@@ -6,6 +6,7 @@
 #include "render/carousel.h"
 #include "render/still_layer.h"
 #include "render/render_target.h"
+#include "render/retained_frame.h"
 
 #include <cmath>
 
@@ -188,6 +189,7 @@ bool EnsureDeviceResources() {
 void ReleaseDeviceResources() {
     EngineState &s = g_State;
     ReleaseStillLayer();
+    ReleaseRetainedFrame();
     for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
         ReleaseAndNull(bitmap);
     ReleaseAndNull(s.BrandGradient);

@@ -41,7 +41,7 @@ bool DrawStillLayer() {
     s.StillTarget->BeginDraw();
     s.StillTarget->Clear(ColorF(s.Colors.Background, 1.0f));
     s.StillTarget->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
-    DrawStillParts();
+    DrawStillParts({s.SlideIndex, -1, 0.0f});
     s.StillTarget->SetTransform(D2D1::Matrix3x2F::Identity());
     const HRESULT hr = s.StillTarget->EndDraw();
     s.RenderTarget = window;

@@ -1,6 +1,7 @@
 #include "render/welcome_page.h"
 
 #include "render/captions.h"
+#include "render/moving_parts.h"
 #include "render/palette.h"
 #include "render/resources.h"
 #include "window/layout.h"
@@ -62,7 +63,7 @@ void DrawCustomPanelStill(float b) {
     }
 }
 
-void DrawCustomPanelMoving(float b) {
+void DrawChangeButton(float b) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const D2D1_RECT_F change = ElementRect(ElemChangeDir);
@@ -81,9 +82,6 @@ void DrawCustomPanelMoving(float b) {
         OutlineRounded(change, 6.0f * b, p.Accent, b);
         DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, p.Accent, change, 1.0f);
     }
-
-    for (const PanelOption &option : kPanelOptions)
-        DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
 }
 
 } // namespace
@@ -172,28 +170,39 @@ void DrawWelcomeStill() {
         DrawCustomPanelStill(b);
 }
 
-void DrawWelcomeMoving() {
+void DrawWelcomeMoving(const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const float r = BottomRowTop();
+    const auto drawn = [&within](int id) { return Meets(HoverReach(id), within); };
 
-    DrawPillButton(ElemInstall, kCaptionInstall);
-    DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
+    if (drawn(ElemInstall))
+        DrawPillButton(ElemInstall, kCaptionInstall);
+    if (drawn(ElemAgree))
+        DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
 
     const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
     const float underline = s.HoverLevel[ElemLicenseLink];
-    if (underline > kHoverVisible && link.right > link.left) {
+    if (underline > kHoverVisible && link.right > link.left && drawn(ElemLicenseLink)) {
         SetBrush(p.Link, HoverShown(underline));
         s.RenderTarget->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
                                  D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
     }
 
-    const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
-    DrawLabel(kCaptionCustom, s.CaptionFormat, toggle,
-              D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
-    DrawChevron(toggle, b, r);
+    if (drawn(ElemCustomToggle)) {
+        const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
+        DrawLabel(kCaptionCustom, s.CaptionFormat, toggle,
+                  D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
+        DrawChevron(toggle, b, r);
+    }
 
-    if (s.CustomPanelOpen)
-        DrawCustomPanelMoving(b);
+    if (!s.CustomPanelOpen)
+        return;
+    if (drawn(ElemChangeDir))
+        DrawChangeButton(b);
+    for (const PanelOption &option : kPanelOptions) {
+        if (drawn(option.Element))
+            DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
+    }
 }

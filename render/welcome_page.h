@@ -9,6 +9,6 @@
 // the custom-install toggle, the link's underline). The two never overlap,
 // except the underline, which lies on the still caption.
 void DrawWelcomeStill();
-void DrawWelcomeMoving();
+void DrawWelcomeMoving(const D2D1_RECT_F &within);
 void DrawPillButton(int id, const wchar_t *caption);
 void DrawCheckBox(int id, bool checked);

@@ -342,7 +342,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         const int h = HitAt(lParam);
         if (h != s.HoverElement) {
             s.HoverElement = h;
-            RequestFrame();
+            // The hover levels follow at the next ticks, each such frame drawing
+            // only what moved; only the pressed look changes at once.
+            if (s.PressedElement != ElemNone)
+                RequestFrame();
         }
         if (!s.LeaveTracking) {
             TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
@@ -370,7 +373,8 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         s.LeaveTracking = false;
         if (s.HoverElement != ElemNone) {
             s.HoverElement = ElemNone;
-            RequestFrame();
+            if (s.PressedElement != ElemNone)
+                RequestFrame();
         }
         return 0;
 

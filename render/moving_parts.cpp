@@ -1,0 +1,61 @@
+#include "render/moving_parts.h"
+
+#include "window/keyboard_focus.h"
+#include "window/layout.h"
+#include "window/reading_order.h"
+
+namespace {
+
+// Design units (times the larger boost) around a part: the close button's
+// disc overhangs its button by one, outlines half their width, anti-aliasing
+// a pixel.
+constexpr float kPartMargin = 3.0f;
+// The focus ring: gap 4 plus half of the 4-unit halo off the shape, and the
+// title buttons' ring 21 from their centre, 7 outside the 28-unit button.
+constexpr float kRingMargin = 8.0f;
+
+D2D1_RECT_F Inflate(const D2D1_RECT_F &r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
+
+float Boost() {
+    const float b = g_State.ContentBoost, bs = ButtonBoost();
+    return b > bs ? b : bs;
+}
+
+} // namespace
+
+bool Meets(const D2D1_RECT_F &a, const D2D1_RECT_F &b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+D2D1_RECT_F HoverReach(int id) { return Inflate(ElementRect(id), kPartMargin * Boost()); }
+
+int ProgressReaches(D2D1_RECT_F out[2]) {
+    const D2D1_RECT_F status = StatusLineRect();
+    const D2D1_RECT_F track = ProgressTrackRect();
+    const float margin = kPartMargin * Boost();
+    // The percentage stands in the status row, right-aligned at the track's end.
+    out[0] = Inflate({status.right, status.top, track.right, status.bottom}, margin);
+    out[1] = Inflate(track, margin);
+    return 2;
+}
+
+D2D1_RECT_F FocusRingReach() {
+    const int item = FocusRingItem();
+    if (item == 0)
+        return {0.0f, 0.0f, 0.0f, 0.0f};
+    return Inflate(ItemRect(item), kRingMargin * Boost());
+}
+
+int MovingPartReaches(D2D1_RECT_F *out, int capacity) {
+    int n = 0;
+    for (int id = ElemMinimize; id <= ElemLaunch && n < capacity; ++id) {
+        if (ElementLive(id))
+            out[n++] = HoverReach(id);
+    }
+    if (g_State.CurrentPage == PageInstalling && n + 2 <= capacity)
+        n += ProgressReaches(out + n);
+    const D2D1_RECT_F ring = FocusRingReach();
+    if (ring.right > ring.left && n < capacity)
+        out[n++] = ring;
+    return n;
+}

@@ -1,0 +1,319 @@
+#include "render/retained_frame.h"
+
+#include "engine/seams.h"
+#include "render/animation.h"
+#include "render/carousel.h"
+#include "render/frame.h"
+#include "render/installing_page.h"
+#include "render/moving_parts.h"
+#include "render/resources.h"
+#include "window/layout.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Rectangles of one frame; beyond this many they are merged into one.
+constexpr int kMaxRects = 24;
+
+struct RectList {
+    RECT Items[kMaxRects];
+    int Count = 0;
+};
+
+bool IsEmpty(const RECT &r) { return r.right <= r.left || r.bottom <= r.top; }
+
+bool Overlap(const RECT &a, const RECT &b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+RECT Union(const RECT &a, const RECT &b) {
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top, a.right > b.right ? a.right : b.right,
+            a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+RECT Intersection(const RECT &a, const RECT &b) {
+    RECT r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+              a.bottom < b.bottom ? a.bottom : b.bottom};
+    return IsEmpty(r) ? RECT{0, 0, 0, 0} : r;
+}
+
+// Adds r, merged with every rectangle it overlaps: a pass draws all moving
+// parts within its rectangle, so two overlapping passes would only draw the
+// overlap twice.
+void Add(RectList &list, RECT r) {
+    if (IsEmpty(r))
+        return;
+    for (int i = 0; i < list.Count;) {
+        if (Overlap(list.Items[i], r)) {
+            r = Union(r, list.Items[i]);
+            list.Items[i] = list.Items[--list.Count];
+            i = 0; // grown, it may now overlap one already passed
+        } else {
+            ++i;
+        }
+    }
+    if (list.Count == kMaxRects) {
+        for (int i = 0; i < list.Count; ++i)
+            r = Union(r, list.Items[i]);
+        list.Count = 0;
+    }
+    list.Items[list.Count++] = r;
+}
+
+// The client pixels a canvas rectangle touches, one pixel more on every side
+// for anti-aliasing, within the client area.
+RECT PixelsOf(const D2D1_RECT_F &r, const RECT &client) {
+    const float k = g_State.WindowScale;
+    const RECT p = {static_cast<LONG>(std::floor(r.left * k)) - 1, static_cast<LONG>(std::floor(r.top * k)) - 1,
+                    static_cast<LONG>(std::ceil(r.right * k)) + 1, static_cast<LONG>(std::ceil(r.bottom * k)) + 1};
+    return Intersection(p, client);
+}
+
+void ReleaseDib(DibSurface &d) {
+    if (d.Dc && d.Previous)
+        SelectObject(d.Dc, d.Previous);
+    if (d.Bitmap)
+        DeleteObject(d.Bitmap);
+    if (d.Dc)
+        DeleteDC(d.Dc);
+    d = DibSurface();
+}
+
+// Gives d the size w x h, made anew when it has another; false when it cannot be made.
+bool FitDib(DibSurface &d, int w, int h) {
+    if (d.Bits && d.Width == w && d.Height == h)
+        return true;
+    ReleaseDib(d);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h; // top-down: row y starts at Bits + y * w
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    d.Dc = CreateCompatibleDC(nullptr);
+    d.Bitmap = d.Dc ? CreateDIBSection(d.Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (!d.Bitmap || !bits) {
+        ReleaseDib(d);
+        return false;
+    }
+    d.Previous = SelectObject(d.Dc, d.Bitmap);
+    d.Bits = static_cast<UINT32 *>(bits);
+    d.Width = w;
+    d.Height = h;
+    return true;
+}
+
+bool FitPassBackground(int w, int h) {
+    EngineState &s = g_State;
+    if (s.PassBackground) {
+        const D2D1_SIZE_U size = s.PassBackground->GetPixelSize();
+        if (size.width == static_cast<UINT32>(w) && size.height == static_cast<UINT32>(h))
+            return true;
+        ReleaseAndNull(s.PassBackground);
+    }
+    const D2D1_BITMAP_PROPERTIES props =
+        D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    if (FAILED(s.RenderTarget->CreateBitmap(D2D1::SizeU(w, h), nullptr, 0, props, &s.PassBackground))) {
+        s.PassBackground = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void CopyPixels(DibSurface &to, const DibSurface &from, const RECT &r) {
+    const size_t bytes = static_cast<size_t>(r.right - r.left) * sizeof(UINT32);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        std::memcpy(to.Bits + y * to.Width + r.left, from.Bits + y * from.Width + r.left, bytes);
+}
+
+// to = from + (over - from) * opacity in every channel, as Direct2D draws an
+// opaque picture at that opacity; to may be neither input.
+void BlendPixels(DibSurface &to, const DibSurface &from, const DibSurface &over, float opacity, const RECT &r) {
+    const UINT32 t = static_cast<UINT32>(opacity * 256.0f + 0.5f);
+    const UINT32 u = 256 - t;
+    for (LONG y = r.top; y < r.bottom; ++y) {
+        const UINT32 *a = from.Bits + y * from.Width;
+        const UINT32 *b = over.Bits + y * over.Width;
+        UINT32 *out = to.Bits + y * to.Width;
+        for (LONG x = r.left; x < r.right; ++x) {
+            const UINT32 redBlue = (((a[x] & 0xFF00FFu) * u + (b[x] & 0xFF00FFu) * t) >> 8) & 0xFF00FFu;
+            const UINT32 green = (((a[x] & 0x00FF00u) * u + (b[x] & 0x00FF00u) * t) >> 8) & 0x00FF00u;
+            out[x] = 0xFF000000u | redBlue | green;
+        }
+    }
+}
+
+ID2D1DCRenderTarget *DcTarget() { return static_cast<ID2D1DCRenderTarget *>(g_State.RenderTarget); }
+
+// Ends a drawing pass. A lost device throws the device resources away, this
+// frame's memory included, and the next frame starts from nothing.
+bool FinishDraw() {
+    const HRESULT hr = DcTarget()->EndDraw();
+    if (hr == static_cast<HRESULT>(D2DERR_RECREATE_TARGET))
+        ReleaseDeviceResources();
+    // The target's copy into the memory DC is GDI's; the pixels are read next.
+    GdiFlush();
+    return SUCCEEDED(hr);
+}
+
+// Draws the still layer into `into`, with the hero showing `look`.
+bool DrawStillPixels(DibSurface &into, const HeroLook &look) {
+    EngineState &s = g_State;
+    const RECT all = {0, 0, into.Width, into.Height};
+    if (FAILED(DcTarget()->BindDC(into.Dc, &all)))
+        return false;
+    s.RenderTarget->BeginDraw();
+    s.RenderTarget->Clear(ColorF(s.Colors.Background, 1.0f));
+    s.RenderTarget->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale));
+    DrawStillParts(look);
+    s.RenderTarget->SetTransform(D2D1::Matrix3x2F::Identity());
+    return FinishDraw();
+}
+
+// Draws every moving part that falls within r over the back buffer's pixels
+// there: Direct2D's target covers only r, so it shades no pixel outside it.
+bool DrawPass(const RECT &r) {
+    EngineState &s = g_State;
+    DibSurface &back = s.BackBuffer;
+    const D2D1_RECT_U source = D2D1::RectU(r.left, r.top, r.right, r.bottom);
+    if (FAILED(s.PassBackground->CopyFromMemory(&source, back.Bits + r.top * back.Width + r.left,
+                                                static_cast<UINT32>(back.Width) * sizeof(UINT32))) ||
+        FAILED(DcTarget()->BindDC(back.Dc, &r)))
+        return false;
+    const D2D1_MATRIX_3X2_F shift =
+        D2D1::Matrix3x2F::Translation(-static_cast<float>(r.left), -static_cast<float>(r.top));
+    const D2D1_RECT_F place = D2D1::RectF(static_cast<float>(r.left), static_cast<float>(r.top),
+                                          static_cast<float>(r.right), static_cast<float>(r.bottom));
+    ID2D1RenderTarget *target = s.RenderTarget;
+    target->BeginDraw();
+    target->SetTransform(shift);
+    target->DrawBitmap(s.PassBackground, place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, place);
+    target->SetTransform(D2D1::Matrix3x2F::Scale(s.WindowScale, s.WindowScale) * shift);
+    const float k = s.WindowScale;
+    DrawMovingParts(D2D1::RectF(place.left / k, place.top / k, place.right / k, place.bottom / k));
+    target->SetTransform(D2D1::Matrix3x2F::Identity());
+    return FinishDraw();
+}
+
+// Copies the given rectangles of the back buffer into the window, beside its
+// child controls.
+bool Present(const RectList &rects) {
+    EngineState &s = g_State;
+    HWND window = s.HostWindow;
+    HDC dc = GetDCEx(window, nullptr, DCX_CACHE | DCX_CLIPCHILDREN);
+    if (!dc)
+        return false;
+    for (int i = 0; i < rects.Count; ++i) {
+        const RECT &r = rects.Items[i];
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, s.BackBuffer.Dc, r.left, r.top, SRCCOPY);
+    }
+    ReleaseDC(window, dc);
+    return true;
+}
+
+} // namespace
+
+bool PaintRetainedFrame() {
+    EngineState &s = g_State;
+    RECT client = {};
+    if (!s.HostWindow || !GetClientRect(s.HostWindow, &client) || IsEmpty(client))
+        return false;
+    const int w = client.right, h = client.bottom;
+    // A new size, a requested frame or a frame after a lost device starts from the still layer.
+    bool whole = s.FrameRequested || s.BackBuffer.Width != w || s.BackBuffer.Height != h || !s.BackBuffer.Bits;
+#ifdef KSUI_TESTING
+    whole = whole || TestSeams::OnePassFrames;
+#endif
+    if (!FitDib(s.BackBuffer, w, h) || !FitDib(s.StillPixels, w, h) || !FitPassBackground(w, h))
+        return false;
+
+    RectList background; // still pixels composed anew
+    RectList passes;     // moving parts drawn anew
+    const RECT hero = PixelsOf(D2D1::RectF(0.0f, 0.0f, kCanvasWidth, HeroHeight()), client);
+    if (whole) {
+        if (!DrawStillPixels(s.StillPixels, {s.SlideIndex, -1, 0.0f}))
+            return false;
+        s.StillPixelsSlide = s.SlideIndex;
+        s.IncomingPixelsSlide = -1;
+        Add(background, client);
+    } else if (s.StillPixelsSlide != s.SlideIndex) {
+        // A fade has ended: only the hero area shows another slide.
+        if (!DrawStillPixels(s.StillPixels, {s.SlideIndex, -1, 0.0f}))
+            return false;
+        s.StillPixelsSlide = s.SlideIndex;
+    }
+    const bool fading = s.NextSlide >= 0;
+    if (fading && s.IncomingPixelsSlide != s.NextSlide) {
+        // Drawn once per fade: the shown slide with the incoming one over it at full opacity.
+        if (!FitDib(s.IncomingPixels, w, h) || !DrawStillPixels(s.IncomingPixels, {s.SlideIndex, s.NextSlide, 1.0f}))
+            return false;
+        s.IncomingPixelsSlide = s.NextSlide;
+    }
+    if (CarouselMoved())
+        Add(background, hero);
+    if (!whole) {
+        for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
+            if (ElementLive(id) && HoverLevelMoved(id))
+                Add(passes, PixelsOf(HoverReach(id), client));
+        }
+        if (s.CurrentPage == PageInstalling && ProgressMoved()) {
+            D2D1_RECT_F progress[2];
+            ProgressReaches(progress);
+            // The percentage is text, the dearest part to draw: only when it reads otherwise.
+            if (ProgressPercent(s.ProgressShown) != ProgressPercent(s.Painted.ProgressShown))
+                Add(passes, PixelsOf(progress[0], client));
+            Add(passes, PixelsOf(progress[1], client));
+        }
+    }
+    // Every moving part over still pixels composed anew is drawn again.
+    D2D1_RECT_F reaches[16];
+    const int reachCount = MovingPartReaches(reaches, 16);
+    for (int i = 0; i < background.Count; ++i) {
+        for (int j = 0; j < reachCount; ++j)
+            Add(passes, Intersection(background.Items[i], PixelsOf(reaches[j], client)));
+    }
+#ifdef KSUI_TESTING
+    if (TestSeams::OnePassFrames)
+        Add(passes, client); // merges every pass into one
+#endif
+
+    const float opacity = IncomingSlideOpacity();
+    const auto compose = [&](const RECT &r) {
+        CopyPixels(s.BackBuffer, s.StillPixels, r);
+        if (fading)
+            BlendPixels(s.BackBuffer, s.StillPixels, s.IncomingPixels, opacity, Intersection(r, hero));
+    };
+    GdiFlush();
+    for (int i = 0; i < background.Count; ++i)
+        compose(background.Items[i]);
+    // One after the other: each pass reads the back buffer the one before wrote.
+    for (int i = 0; i < passes.Count; ++i) {
+        compose(passes.Items[i]);
+        if (!DrawPass(passes.Items[i]))
+            return false;
+    }
+
+    // What changed goes to the window; a paint in which nothing changed (the
+    // host's or the system's) gets the whole frame again.
+    RectList shown;
+    for (int i = 0; i < background.Count; ++i)
+        Add(shown, background.Items[i]);
+    for (int i = 0; i < passes.Count; ++i)
+        Add(shown, passes.Items[i]);
+    if (shown.Count == 0)
+        Add(shown, client);
+    return Present(shown);
+}
+
+void ReleaseRetainedFrame() {
+    EngineState &s = g_State;
+    ReleaseAndNull(s.PassBackground);
+    ReleaseDib(s.IncomingPixels);
+    ReleaseDib(s.StillPixels);
+    ReleaseDib(s.BackBuffer);
+    s.IncomingPixelsSlide = -1;
+}

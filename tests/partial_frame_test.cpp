@@ -1,0 +1,130 @@
+// Frames through the DC render target redraw only what changed: the reach of
+// a moving hover level or progress bar, the hero area of a cross-fade. After
+// every such frame the window must show exactly what a frame drawn whole, in
+// one pass over the client area, shows.
+#include "tests/paint_support.h"
+
+#include "render/frame.h"
+#include "window/layout.h"
+
+#include <sstream>
+
+using namespace TestHost;
+using namespace PaintSupport;
+
+namespace {
+
+class PartialFrameTest : public PaintTest {
+  protected:
+    void SetUp() override {
+        PaintTest::SetUp();
+        TestSeams::ForcedDcRenderTarget = 1;
+        // Pictures with detail everywhere, so that a blend or a missed pixel shows.
+        const std::wstring folder = FreshFolder(L"partial_frames");
+        for (UINT n = 1; n <= 5; ++n)
+            ASSERT_TRUE(WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 320, 180, [n](UINT x, UINT y) {
+                return 0xFF000000u | ((x * 255 / 320) << 16) | (((y * 255 / 180) ^ (n * 50)) << 8) | (n * 45);
+            }));
+        // Nothing moves unless a step moves it.
+        FreezeClock();
+        Attach([folder] { KSUiSetHeroDir(folder.c_str()); });
+    }
+    void TearDown() override {
+        TestSeams::OnePassFrames = false;
+        TestSeams::ForcedDcRenderTarget = -1;
+        PaintTest::TearDown();
+    }
+
+    // Paints what changed since the last frame, as the frame timer does.
+    void PaintChanges() {
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
+        Pump(80);
+    }
+
+    // Compares the window with a frame drawn whole, which then stays on screen.
+    void ExpectSameAsWholeFrame(const std::string &step) {
+        const Snapshot partial(window_);
+        TestSeams::OnePassFrames = true;
+        PaintChanges();
+        TestSeams::OnePassFrames = false;
+        const Snapshot whole(window_);
+        ASSERT_EQ(whole.Width(), partial.Width()) << step;
+        ASSERT_EQ(whole.Height(), partial.Height()) << step;
+        int differing = 0;
+        std::ostringstream first;
+        for (int y = 0; y < whole.Height(); ++y)
+            for (int x = 0; x < whole.Width(); ++x) {
+                if (whole.At(x, y) == partial.At(x, y))
+                    continue;
+                if (differing++ < 5)
+                    first << " (" << x << ", " << y << ") " << Hex(partial.At(x, y)) << " for " << Hex(whole.At(x, y));
+            }
+        EXPECT_EQ(0, differing) << step << ": pixels that differ from a whole frame, the first:" << first.str();
+    }
+
+    void SetHoverLevels(float level) {
+        for (int id = ElemMinimize; id <= ElemLaunch; ++id)
+            g_State.HoverLevel[id] = level;
+    }
+    void SetProgress(float tenths) {
+        g_State.ProgressTarget = static_cast<int>(tenths);
+        g_State.ProgressShown = tenths;
+    }
+    void SetFade(int next, float fade) {
+        g_State.NextSlide = next;
+        g_State.SlideFade = fade;
+    }
+};
+
+TEST_F(PartialFrameTest, EveryRunOfChangesEndsAsAWholeFrameWould) {
+    const struct {
+        const char *Name;
+        std::function<void()> Arrange;
+        std::vector<std::function<void()>> Steps;
+    } runs[] = {
+        {"welcome page, hover levels rising and falling", [] {},
+         {[this] { SetHoverLevels(0.35f); }, [this] { SetHoverLevels(1.0f); },
+          [] { g_State.HoverLevel[ElemClose] = 0.5f; g_State.HoverLevel[ElemInstall] = 0.2f; },
+          [this] { SetHoverLevels(0.0f); }}},
+        {"welcome page with the panel open, hover levels", [this] { TogglePanel(); },
+         {[this] { SetHoverLevels(0.6f); }, [] { g_State.HoverLevel[ElemOptStartMenu] = 0.1f; },
+          [this] { SetHoverLevels(0.0f); }}},
+        {"installing page, the bar rising and falling back",
+         [] { KSUiSetState(KSUI_PAGE_INSTALLING); KSUiSetStatus(L"正在复制文件：KestoNotes.exe"); },
+         {[this] { SetProgress(120.0f); }, [this] { SetProgress(375.5f); }, [this] { SetProgress(996.0f); },
+          [this] { SetProgress(40.0f); }}},
+        {"installing page, a cross-fade with the close button hovered and the bar moving",
+         [] { KSUiSetState(KSUI_PAGE_INSTALLING); },
+         {[this] { SetFade(2, 0.25f); }, [this] { SetFade(2, 0.5f); g_State.HoverLevel[ElemClose] = 0.7f; },
+          [this] { SetFade(2, 0.9f); SetProgress(500.0f); },
+          // The fade ends: picture 3 is shown alone.
+          [this] { g_State.SlideIndex = 2; SetFade(-1, 0.0f); },
+          [this] { SetFade(3, 0.4f); g_State.HoverLevel[ElemClose] = 0.0f; }}},
+        {"installing page, the focus ring on the minimise button through a fade",
+         [this] {
+             KSUiSetState(KSUI_PAGE_INSTALLING);
+             SendMessageW(window_, WM_KEYDOWN, VK_TAB, 1);
+             Pump(40);
+         },
+         {[this] { SetFade(2, 0.3f); }, [this] { SetFade(2, 0.8f); g_State.HoverLevel[ElemMinimize] = 1.0f; }}},
+        {"finished page, the launch button's hover", [] { KSUiSetState(KSUI_PAGE_FINISHED); },
+         {[] { g_State.HoverLevel[ElemLaunch] = 0.45f; }, [] { g_State.HoverLevel[ElemLaunch] = 1.0f; }}},
+    };
+    for (const auto &run : runs) {
+        run.Arrange();
+        Repaint(window_);
+        int n = 0;
+        for (const auto &step : run.Steps) {
+            step();
+            PaintChanges();
+            ExpectSameAsWholeFrame(std::string(run.Name) + ", step " + std::to_string(++n));
+        }
+        SetHoverLevels(0.0f);
+        SetFade(-1, 0.0f);
+        KSUiSetState(KSUI_PAGE_WELCOME);
+        Repaint(window_);
+    }
+}
+
+} // namespace
