@@ -111,12 +111,15 @@ struct PaintedLook {
     float SlideFade = 0.0f;
 };
 
-// A 32-bit top-down DIB section selected into a memory DC of its own.
+// A 32-bit top-down DIB section selected into a memory DC of its own, holding
+// the client pixels of the rectangle at (Left, Top).
 struct DibSurface {
     HDC Dc = nullptr;
     HBITMAP Bitmap = nullptr;
     HGDIOBJ Previous = nullptr; // the DC's own bitmap, selected back before the DC is deleted
     UINT32 *Bits = nullptr;     // Width * Height pixels, row after row
+    LONG Left = 0;
+    LONG Top = 0;
     int Width = 0;
     int Height = 0;
 };
@@ -220,10 +223,10 @@ struct EngineState {
 
     // Retained frame (DC render target): the frame on screen and the still layers, in memory.
     DibSurface BackBuffer;                          // PaintRetainedFrame; pixel for pixel what the window shows
-    DibSurface StillPixels;                         // PaintRetainedFrame; the still layer of slide StillPixelsSlide
-    int StillPixelsSlide = -1;                      // PaintRetainedFrame
-    DibSurface IncomingPixels;                      // PaintRetainedFrame; during a fade, with the incoming slide over it
-    int IncomingPixelsSlide = -1;                   // PaintRetainedFrame; the slide IncomingPixels fades in, -1 none
+    DibSurface SlidePixels[5];                      // PaintRetainedFrame; the still layer with slide i shown
+    bool SlidePixelsReady[5] = {};                  // PaintRetainedFrame; false once the still parts change
+    DibSurface SlideParts[5];                       // PaintRetainedFrame; the moving parts over the hero, on slide i
+    bool SlidePartsReady[5] = {};                   // PaintRetainedFrame; false once those parts change
     ID2D1Bitmap *PassBackground = nullptr;          // PaintRetainedFrame; what each pass draws over, released with the device
 };
 

@@ -81,31 +81,38 @@ void ReleaseDib(DibSurface &d) {
     d = DibSurface();
 }
 
-// Gives d the size w x h, made anew when it has another; false when it cannot be made.
-bool FitDib(DibSurface &d, int w, int h) {
-    if (d.Bits && d.Width == w && d.Height == h)
-        return true;
-    ReleaseDib(d);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h; // top-down: row y starts at Bits + y * w
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    d.Dc = CreateCompatibleDC(nullptr);
-    d.Bitmap = d.Dc ? CreateDIBSection(d.Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (!d.Bitmap || !bits) {
+// Gives d the client rectangle `area`, made anew when its size differs; false
+// when it cannot be made.
+bool FitDib(DibSurface &d, const RECT &area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (!d.Bits || d.Width != w || d.Height != h) {
         ReleaseDib(d);
-        return false;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h; // top-down: row y starts at Bits + y * w
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void *bits = nullptr;
+        d.Dc = CreateCompatibleDC(nullptr);
+        d.Bitmap = d.Dc ? CreateDIBSection(d.Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+        if (!d.Bitmap || !bits) {
+            ReleaseDib(d);
+            return false;
+        }
+        d.Previous = SelectObject(d.Dc, d.Bitmap);
+        d.Bits = static_cast<UINT32 *>(bits);
+        d.Width = w;
+        d.Height = h;
     }
-    d.Previous = SelectObject(d.Dc, d.Bitmap);
-    d.Bits = static_cast<UINT32 *>(bits);
-    d.Width = w;
-    d.Height = h;
+    d.Left = area.left;
+    d.Top = area.top;
     return true;
 }
+
+// The pixel of d at client position (x, y).
+UINT32 *PixelAt(const DibSurface &d, LONG x, LONG y) { return d.Bits + (y - d.Top) * d.Width + (x - d.Left); }
 
 bool FitPassBackground(int w, int h) {
     EngineState &s = g_State;
@@ -124,10 +131,11 @@ bool FitPassBackground(int w, int h) {
     return true;
 }
 
+// Copies and blends client rectangles between surfaces that hold them.
 void CopyPixels(DibSurface &to, const DibSurface &from, const RECT &r) {
     const size_t bytes = static_cast<size_t>(r.right - r.left) * sizeof(UINT32);
     for (LONG y = r.top; y < r.bottom; ++y)
-        std::memcpy(to.Bits + y * to.Width + r.left, from.Bits + y * from.Width + r.left, bytes);
+        std::memcpy(PixelAt(to, r.left, y), PixelAt(from, r.left, y), bytes);
 }
 
 // to = from + (over - from) * opacity in every channel, as Direct2D draws an
@@ -136,10 +144,10 @@ void BlendPixels(DibSurface &to, const DibSurface &from, const DibSurface &over,
     const UINT32 t = static_cast<UINT32>(opacity * 256.0f + 0.5f);
     const UINT32 u = 256 - t;
     for (LONG y = r.top; y < r.bottom; ++y) {
-        const UINT32 *a = from.Bits + y * from.Width;
-        const UINT32 *b = over.Bits + y * over.Width;
-        UINT32 *out = to.Bits + y * to.Width;
-        for (LONG x = r.left; x < r.right; ++x) {
+        const UINT32 *a = PixelAt(from, r.left, y);
+        const UINT32 *b = PixelAt(over, r.left, y);
+        UINT32 *out = PixelAt(to, r.left, y);
+        for (LONG x = 0, n = r.right - r.left; x < n; ++x) {
             const UINT32 redBlue = (((a[x] & 0xFF00FFu) * u + (b[x] & 0xFF00FFu) * t) >> 8) & 0xFF00FFu;
             const UINT32 green = (((a[x] & 0x00FF00u) * u + (b[x] & 0x00FF00u) * t) >> 8) & 0x00FF00u;
             out[x] = 0xFF000000u | redBlue | green;
@@ -160,9 +168,12 @@ bool FinishDraw() {
     return SUCCEEDED(hr);
 }
 
-// Draws the still layer into `into`, with the hero showing `look`.
+// Draws the still layer into `into`, which holds the whole client area, with
+// the hero showing `look`.
 bool DrawStillPixels(DibSurface &into, const HeroLook &look) {
     EngineState &s = g_State;
+    if (!s.RenderTarget || !into.Bits) // lost with the device earlier in this frame
+        return false;
     const RECT all = {0, 0, into.Width, into.Height};
     if (FAILED(DcTarget()->BindDC(into.Dc, &all)))
         return false;
@@ -174,15 +185,18 @@ bool DrawStillPixels(DibSurface &into, const HeroLook &look) {
     return FinishDraw();
 }
 
-// Draws every moving part that falls within r over the back buffer's pixels
-// there: Direct2D's target covers only r, so it shades no pixel outside it.
-bool DrawPass(const RECT &r) {
+// Draws every moving part that falls within the client rectangle r over the
+// pixels `into` holds there: Direct2D's target covers only r, so it shades no
+// pixel outside it.
+bool DrawPass(DibSurface &into, const RECT &r) {
     EngineState &s = g_State;
-    DibSurface &back = s.BackBuffer;
+    if (!s.RenderTarget || !s.PassBackground || !into.Bits) // lost with the device earlier in this frame
+        return false;
     const D2D1_RECT_U source = D2D1::RectU(r.left, r.top, r.right, r.bottom);
-    if (FAILED(s.PassBackground->CopyFromMemory(&source, back.Bits + r.top * back.Width + r.left,
-                                                static_cast<UINT32>(back.Width) * sizeof(UINT32))) ||
-        FAILED(DcTarget()->BindDC(back.Dc, &r)))
+    const RECT bound = {r.left - into.Left, r.top - into.Top, r.right - into.Left, r.bottom - into.Top};
+    if (FAILED(s.PassBackground->CopyFromMemory(&source, PixelAt(into, r.left, r.top),
+                                                static_cast<UINT32>(into.Width) * sizeof(UINT32))) ||
+        FAILED(DcTarget()->BindDC(into.Dc, &bound)))
         return false;
     const D2D1_MATRIX_3X2_F shift =
         D2D1::Matrix3x2F::Translation(-static_cast<float>(r.left), -static_cast<float>(r.top));
@@ -197,6 +211,30 @@ bool DrawPass(const RECT &r) {
     DrawMovingParts(D2D1::RectF(place.left / k, place.top / k, place.right / k, place.bottom / k));
     target->SetTransform(D2D1::Matrix3x2F::Identity());
     return FinishDraw();
+}
+
+// The still layer with `slide` shown, drawn first if it is not yet.
+bool SlideReady(int slide, const RECT &client) {
+    EngineState &s = g_State;
+    if (s.SlidePixelsReady[slide])
+        return true;
+    s.SlidePartsReady[slide] = false;
+    return s.SlidePixelsReady[slide] = FitDib(s.SlidePixels[slide], client) &&
+                                       DrawStillPixels(s.SlidePixels[slide], {slide, -1, 0.0f});
+}
+
+// The moving parts over the hero area as they stand on `slide`'s still layer,
+// within `parts`, drawn first if they are not yet.
+bool PartsReady(int slide, const RECT &parts) {
+    EngineState &s = g_State;
+    DibSurface &d = s.SlideParts[slide];
+    if (s.SlidePartsReady[slide] && d.Left == parts.left && d.Top == parts.top &&
+        d.Width == parts.right - parts.left && d.Height == parts.bottom - parts.top)
+        return true;
+    if (!FitDib(d, parts))
+        return false;
+    CopyPixels(d, s.SlidePixels[slide], parts);
+    return s.SlidePartsReady[slide] = DrawPass(d, parts);
 }
 
 // Copies the given rectangles of the back buffer into the window, beside its
@@ -222,37 +260,29 @@ bool PaintRetainedFrame() {
     RECT client = {};
     if (!s.HostWindow || !GetClientRect(s.HostWindow, &client) || IsEmpty(client))
         return false;
-    const int w = client.right, h = client.bottom;
     // A new size, a requested frame or a frame after a lost device starts from the still layer.
-    bool whole = s.FrameRequested || s.BackBuffer.Width != w || s.BackBuffer.Height != h || !s.BackBuffer.Bits;
+    bool whole = s.FrameRequested || s.BackBuffer.Width != client.right || s.BackBuffer.Height != client.bottom;
 #ifdef KSUI_TESTING
     whole = whole || TestSeams::OnePassFrames;
 #endif
-    if (!FitDib(s.BackBuffer, w, h) || !FitDib(s.StillPixels, w, h) || !FitPassBackground(w, h))
+    if (!FitDib(s.BackBuffer, client) || !FitPassBackground(client.right, client.bottom))
+        return false;
+    if (whole) {
+        for (int i = 0; i < 5; ++i)
+            s.SlidePixelsReady[i] = s.SlidePartsReady[i] = false;
+    }
+    // Every slide's still layer is kept: the carousel comes back to each, and
+    // a fade that finds both of its layers ready needs no drawing at all.
+    const int shown = s.SlideIndex >= 0 && s.SlideIndex < 5 ? s.SlideIndex : 0;
+    const int incoming = s.NextSlide >= 0 && s.NextSlide < 5 ? s.NextSlide : -1;
+    if (!SlideReady(shown, client) || (incoming >= 0 && !SlideReady(incoming, client)))
         return false;
 
     RectList background; // still pixels composed anew
     RectList passes;     // moving parts drawn anew
     const RECT hero = PixelsOf(D2D1::RectF(0.0f, 0.0f, kCanvasWidth, HeroHeight()), client);
-    if (whole) {
-        if (!DrawStillPixels(s.StillPixels, {s.SlideIndex, -1, 0.0f}))
-            return false;
-        s.StillPixelsSlide = s.SlideIndex;
-        s.IncomingPixelsSlide = -1;
+    if (whole)
         Add(background, client);
-    } else if (s.StillPixelsSlide != s.SlideIndex) {
-        // A fade has ended: only the hero area shows another slide.
-        if (!DrawStillPixels(s.StillPixels, {s.SlideIndex, -1, 0.0f}))
-            return false;
-        s.StillPixelsSlide = s.SlideIndex;
-    }
-    const bool fading = s.NextSlide >= 0;
-    if (fading && s.IncomingPixelsSlide != s.NextSlide) {
-        // Drawn once per fade: the shown slide with the incoming one over it at full opacity.
-        if (!FitDib(s.IncomingPixels, w, h) || !DrawStillPixels(s.IncomingPixels, {s.SlideIndex, s.NextSlide, 1.0f}))
-            return false;
-        s.IncomingPixelsSlide = s.NextSlide;
-    }
     if (CarouselMoved())
         Add(background, hero);
     if (!whole) {
@@ -269,12 +299,39 @@ bool PaintRetainedFrame() {
             Add(passes, PixelsOf(progress[1], client));
         }
     }
-    // Every moving part over still pixels composed anew is drawn again.
+
+    // The moving parts over the hero (the title buttons, a focus ring on
+    // them) are kept per slide too, while they do not change: then the hero
+    // is composed from memory alone.
     D2D1_RECT_F reaches[16];
     const int reachCount = MovingPartReaches(reaches, 16);
+    RECT parts = {0, 0, 0, 0};
+    for (int j = 0; j < reachCount; ++j) {
+        const RECT p = Intersection(hero, PixelsOf(reaches[j], client));
+        if (!IsEmpty(p))
+            parts = IsEmpty(parts) ? p : Union(parts, p);
+    }
+    bool partsChanged = false;
+    for (int i = 0; i < passes.Count; ++i)
+        partsChanged = partsChanged || Overlap(passes.Items[i], parts);
+    if (partsChanged) {
+        for (int i = 0; i < 5; ++i)
+            s.SlidePartsReady[i] = false;
+    }
+    const bool partsFromMemory = !whole && background.Count > 0 && !IsEmpty(parts) && !partsChanged &&
+                                 PartsReady(shown, parts) && (incoming < 0 || PartsReady(incoming, parts));
+    if (!s.BackBuffer.Bits)
+        return false; // the device was lost while the parts were drawn
+
+    // Every moving part over still pixels composed anew is drawn again,
+    // unless it comes from memory with them.
     for (int i = 0; i < background.Count; ++i) {
-        for (int j = 0; j < reachCount; ++j)
-            Add(passes, Intersection(background.Items[i], PixelsOf(reaches[j], client)));
+        for (int j = 0; j < reachCount; ++j) {
+            const RECT p = Intersection(background.Items[i], PixelsOf(reaches[j], client));
+            const RECT inParts = Intersection(p, parts);
+            if (!(partsFromMemory && EqualRect(&p, &inParts)))
+                Add(passes, p);
+        }
     }
 #ifdef KSUI_TESTING
     if (TestSeams::OnePassFrames)
@@ -282,38 +339,47 @@ bool PaintRetainedFrame() {
 #endif
 
     const float opacity = IncomingSlideOpacity();
-    const auto compose = [&](const RECT &r) {
-        CopyPixels(s.BackBuffer, s.StillPixels, r);
-        if (fading)
-            BlendPixels(s.BackBuffer, s.StillPixels, s.IncomingPixels, opacity, Intersection(r, hero));
+    const auto compose = [&](const RECT &r, bool withParts) {
+        CopyPixels(s.BackBuffer, s.SlidePixels[shown], r);
+        if (incoming >= 0)
+            BlendPixels(s.BackBuffer, s.SlidePixels[shown], s.SlidePixels[incoming], opacity, Intersection(r, hero));
+        const RECT p = Intersection(r, parts);
+        if (!withParts || IsEmpty(p))
+            return;
+        if (incoming >= 0)
+            BlendPixels(s.BackBuffer, s.SlideParts[shown], s.SlideParts[incoming], opacity, p);
+        else
+            CopyPixels(s.BackBuffer, s.SlideParts[shown], p);
     };
     GdiFlush();
     for (int i = 0; i < background.Count; ++i)
-        compose(background.Items[i]);
+        compose(background.Items[i], partsFromMemory);
     // One after the other: each pass reads the back buffer the one before wrote.
     for (int i = 0; i < passes.Count; ++i) {
-        compose(passes.Items[i]);
-        if (!DrawPass(passes.Items[i]))
+        compose(passes.Items[i], false);
+        if (!DrawPass(s.BackBuffer, passes.Items[i]))
             return false;
     }
 
     // What changed goes to the window; a paint in which nothing changed (the
     // host's or the system's) gets the whole frame again.
-    RectList shown;
+    RectList shownRects;
     for (int i = 0; i < background.Count; ++i)
-        Add(shown, background.Items[i]);
+        Add(shownRects, background.Items[i]);
     for (int i = 0; i < passes.Count; ++i)
-        Add(shown, passes.Items[i]);
-    if (shown.Count == 0)
-        Add(shown, client);
-    return Present(shown);
+        Add(shownRects, passes.Items[i]);
+    if (shownRects.Count == 0)
+        Add(shownRects, client);
+    return Present(shownRects);
 }
 
 void ReleaseRetainedFrame() {
     EngineState &s = g_State;
     ReleaseAndNull(s.PassBackground);
-    ReleaseDib(s.IncomingPixels);
-    ReleaseDib(s.StillPixels);
+    for (int i = 0; i < 5; ++i) {
+        ReleaseDib(s.SlideParts[i]);
+        ReleaseDib(s.SlidePixels[i]);
+        s.SlidePixelsReady[i] = s.SlidePartsReady[i] = false;
+    }
     ReleaseDib(s.BackBuffer);
-    s.IncomingPixelsSlide = -1;
 }
