@@ -3,8 +3,8 @@
 // to a window DC: the welcome page at 1024 x 745 and 614 x 447, and the
 // installing page while a cross-fade draws two pictures. A full frame is a
 // requested one (it draws the still layer again); beside it, frames in which
-// only a hover level or the progress moved (with and without a new
-// percentage), and steps of a cross-fade.
+// only a hover level, the progress (with and without a new percentage) or
+// the status text changed, and steps of a cross-fade.
 // Prints the median and 95th percentile.
 #include "tests/paint_support.h"
 
@@ -33,6 +33,11 @@ const Change kRequested = [](int) { RequestFrame(); };
 const Change kHoverOnly = [](int i) { g_State.HoverLevel[ElemClose] = i % 2 ? 0.5f : 0.6f; };
 const Change kProgressOnly = [](int i) { g_State.ProgressShown = i % 2 ? 500.0f : 510.0f; };
 const Change kBarOnly = [](int i) { g_State.ProgressShown = i % 2 ? 500.0f : 504.0f; };
+// A host reporting the file it copies.
+const Change kStatusOnly = [](int i) {
+    g_State.StatusText = i % 2 ? L"正在复制文件：KestoNotes.exe" : L"正在复制文件：KestoNotes.dll";
+    ++g_State.StatusVersion;
+};
 // A cross-fade under way: each frame shows the incoming picture a little more.
 const Change kFadeStep = [](int i) { g_State.SlideFade = static_cast<float>(i % 20) / 20.0f; };
 
@@ -134,6 +139,8 @@ int main() {
         std::printf("%-44s %.3f of a full frame\n", "", progress / full);
         const double bar = Report("  the bar, but not the percentage", path.Name, window, kBarOnly);
         std::printf("%-44s %.3f of a full frame\n", "", bar / full);
+        const double status = Report("installing page, only the status changed", path.Name, window, kStatusOnly);
+        std::printf("%-44s %.3f of a full frame\n", "", status / full);
         // The fade from picture 2 to picture 3, moving on with every frame.
         g_State.NextSlide = 2;
         g_State.SlideFade = 0.5f;

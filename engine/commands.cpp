@@ -80,9 +80,14 @@ void SetProgress(int progress) {
 }
 
 void SetStatus(const wchar_t *text) {
-    g_State.StatusText = TextOrEmpty(text);
+    EngineState &s = g_State;
+    // A status line is a moving part: a new text redraws that line, not the page.
+    if (s.StatusText != TextOrEmpty(text)) {
+        s.StatusText = TextOrEmpty(text);
+        s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
+        ++s.StatusVersion;
+    }
     AnnounceChanges();
-    RequestFrame();
     RefreshNow(false);
 }
 

@@ -102,13 +102,16 @@ struct AnnouncedState {
     int Percent = 0;
 };
 
-// The animated values as the last frame that reached the screen drew them.
+// The animated values, and the status text's version, as the last frame that
+// reached the screen drew them.
 struct PaintedLook {
     float HoverLevel[12] = {};
     float ProgressShown = 0.0f;
     int SlideIndex = 0;
     int NextSlide = -1;
     float SlideFade = 0.0f;
+    ULONG StatusVersion = 0;
+    float StatusTextWidth = 0.0f;
 };
 
 // A 32-bit top-down DIB section selected into a memory DC of its own, holding
@@ -205,6 +208,8 @@ struct EngineState {
     PaintedLook Painted;                            // RecordPaint
     ULONGLONG LastPaintEnd = 0;                     // RecordPaint; tick at which the last paint ended
     ULONGLONG LastPaintCost = 0;                    // RecordPaint; milliseconds the last paint drew, at most 250
+    ULONG StatusVersion = 0;                        // KSUiSetStatus; counts the changes of StatusText
+    float StatusTextWidth = 0.0f;                   // KSUiSetStatus, BuildTextFormats; how far the status runs
     // Still layer: the parts of a frame that only a requested frame changes, drawn once.
     ID2D1BitmapRenderTarget *StillTarget = nullptr; // StillLayer; released with the device resources
     ID2D1Bitmap *StillBitmap = nullptr;             // StillLayer; StillTarget's bitmap

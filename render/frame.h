@@ -9,8 +9,9 @@
 
 void PaintFrame();
 // The canvas is cleared by the caller, and the transform set to design units.
-// Still parts: the hero area, showing `hero`, and what no hover, press or
-// progress changes. Moving parts: everything else, drawn over them.
+// Still parts: the hero area, showing `hero`, and what no hover, press,
+// progress or status text changes. Moving parts: everything else, drawn over
+// them.
 void DrawStillParts(const HeroLook &hero);
 // Moving parts are drawn only where their reach (render/moving_parts.h) meets
 // `within`, in design units; kWholeCanvas draws them all.

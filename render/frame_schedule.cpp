@@ -30,6 +30,11 @@ bool HoverLevelMoved(int id) {
     return d > kHoverUnseen || d < -kHoverUnseen;
 }
 
+bool StatusMoved() {
+    const EngineState &s = g_State;
+    return s.CurrentPage == PageInstalling && s.StatusVersion != s.Painted.StatusVersion;
+}
+
 bool ProgressMoved() { return g_State.ProgressShown != g_State.Painted.ProgressShown; }
 
 bool CarouselMoved() {
@@ -47,7 +52,8 @@ void RequestFrame() {
 
 bool PictureStale() {
     const EngineState &s = g_State;
-    return s.FrameRequested || !s.Revealed || AnyHoverLevelMoved() || ProgressMoved() || CarouselMoved();
+    return s.FrameRequested || !s.Revealed || AnyHoverLevelMoved() || ProgressMoved() || StatusMoved() ||
+           CarouselMoved();
 }
 
 bool FrameDue() {
@@ -86,6 +92,8 @@ void RecordPaint(ULONGLONG startTick, bool reachedScreen) {
     for (int id = 0; id <= kElementCount; ++id)
         p.HoverLevel[id] = s.HoverLevel[id];
     p.ProgressShown = s.ProgressShown;
+    p.StatusVersion = s.StatusVersion;
+    p.StatusTextWidth = s.StatusTextWidth;
     p.SlideIndex = s.SlideIndex;
     p.NextSlide = s.NextSlide;
     p.SlideFade = s.SlideFade;

@@ -7,8 +7,9 @@
 #include "engine/state.h"
 
 // Asks for a new frame because something that reaches the picture changed.
-// Every change of page, options, texts, hover, press, scale, branding or
-// pictures comes through here; the window is invalidated at once.
+// Every change of page, options, texts, press, scale, branding or pictures
+// comes through here; the window is invalidated at once. The animated values
+// and the status text are compared with what was painted instead.
 void RequestFrame();
 
 // Whether the picture on screen is out of date: a frame was requested, a hover
@@ -17,10 +18,11 @@ void RequestFrame();
 bool PictureStale();
 
 // What moved since the last frame that reached the screen: element id's hover
-// level (by more than any pixel shows), the shown progress, the carousel (its
-// slide, or the fade under way).
+// level (by more than any pixel shows), the shown progress, the status text of
+// the installing page, the carousel (its slide, or the fade under way).
 bool HoverLevelMoved(int id);
 bool ProgressMoved();
+bool StatusMoved();
 bool CarouselMoved();
 
 // The frame timer's decision: the picture is stale and the last paint's pause

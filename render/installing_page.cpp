@@ -11,9 +11,6 @@ void DrawInstallingStill() {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
-    if (!s.StatusText.empty())
-        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, p.Secondary, StatusLineRect(), 1.0f);
-
     const float radius = 5.0f * b;
     const D2D1_RECT_F track = ProgressTrackRect();
     SetBrush(p.Track, 1.0f);
@@ -31,6 +28,10 @@ void DrawInstallingMoving(const D2D1_RECT_F &within) {
     const D2D1_RECT_F track = ProgressTrackRect();
     D2D1_RECT_F reaches[2];
     ProgressReaches(reaches);
+
+    // Drawn first: a long status runs on under the percentage.
+    if (!s.StatusText.empty() && Meets(StatusReach(s.StatusTextWidth), within))
+        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, p.Secondary, status, 1.0f);
 
     // The percentage shares the status row, right-aligned at the track's end.
     if (Meets(reaches[0], within)) {

@@ -29,6 +29,12 @@ bool Meets(const D2D1_RECT_F &a, const D2D1_RECT_F &b) {
 
 D2D1_RECT_F HoverReach(int id) { return Inflate(ElementRect(id), kPartMargin * Boost()); }
 
+D2D1_RECT_F StatusReach(float textWidth) {
+    const D2D1_RECT_F status = StatusLineRect();
+    const float right = status.left + textWidth < kCanvasWidth ? status.left + textWidth : kCanvasWidth;
+    return Inflate({status.left, status.top, right, status.bottom}, kPartMargin * Boost());
+}
+
 int ProgressReaches(D2D1_RECT_F out[2]) {
     const D2D1_RECT_F status = StatusLineRect();
     const D2D1_RECT_F track = ProgressTrackRect();
@@ -52,8 +58,10 @@ int MovingPartReaches(D2D1_RECT_F *out, int capacity) {
         if (ElementLive(id))
             out[n++] = HoverReach(id);
     }
-    if (g_State.CurrentPage == PageInstalling && n + 2 <= capacity)
+    if (g_State.CurrentPage == PageInstalling && n + 3 <= capacity) {
+        out[n++] = StatusReach(g_State.StatusTextWidth);
         n += ProgressReaches(out + n);
+    }
     const D2D1_RECT_F ring = FocusRingReach();
     if (ring.right > ring.left && n < capacity)
         out[n++] = ring;

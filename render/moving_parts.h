@@ -11,6 +11,10 @@
 // disc, outline or underline.
 D2D1_RECT_F HoverReach(int id);
 
+// The status line of the installing page, as far as a text of the given
+// width runs: a long status runs on past its box, under the percentage.
+D2D1_RECT_F StatusReach(float textWidth);
+
 // The percentage beside the status line, and the progress bar's track: two
 // reaches, written to out; returns 2.
 int ProgressReaches(D2D1_RECT_F out[2]);

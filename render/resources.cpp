@@ -128,6 +128,7 @@ bool BuildTextFormats() {
     s.AgreeTextWidth = MeasureTextWidth(kCaptionAgree, s.CaptionFormat);
     s.LicenseTextWidth = MeasureTextWidth(LicenseCaption(), s.CaptionFormat);
     s.CustomTextWidth = MeasureTextWidth(kCaptionCustom, s.CaptionFormat);
+    s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
     return true;
 }
 

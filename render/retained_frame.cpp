@@ -290,6 +290,11 @@ bool PaintRetainedFrame() {
             if (ElementLive(id) && HoverLevelMoved(id))
                 Add(passes, PixelsOf(HoverReach(id), client));
         }
+        if (StatusMoved()) {
+            // Where the old text ran as well as where the new one runs.
+            Add(passes, PixelsOf(StatusReach(s.Painted.StatusTextWidth), client));
+            Add(passes, PixelsOf(StatusReach(s.StatusTextWidth), client));
+        }
         if (s.CurrentPage == PageInstalling && ProgressMoved()) {
             D2D1_RECT_F progress[2];
             ProgressReaches(progress);

@@ -95,7 +95,11 @@ TEST_F(PartialFrameTest, EveryRunOfChangesEndsAsAWholeFrameWould) {
         {"installing page, the bar rising and falling back",
          [] { KSUiSetState(KSUI_PAGE_INSTALLING); KSUiSetStatus(L"正在复制文件：KestoNotes.exe"); },
          {[this] { SetProgress(120.0f); }, [this] { SetProgress(375.5f); }, [this] { SetProgress(996.0f); },
-          [this] { SetProgress(40.0f); }}},
+          [this] { SetProgress(40.0f); },
+          // The status line is redrawn alone; a long one runs on under the percentage.
+          [] { KSUiSetStatus(L"正在复制文件：C:\\Program Files\\KestoNotes\\resources\\app\\node_modules\\"
+                              L"@kesto\\editor-core\\dist\\locales\\zh-CN\\help\\getting-started\\index.html"); },
+          [] { KSUiSetStatus(L"正在完成安装"); }}},
         {"installing page, a cross-fade with the close button hovered and the bar moving",
          [] { KSUiSetState(KSUI_PAGE_INSTALLING); },
          {[this] { SetFade(2, 0.25f); }, [this] { SetFade(2, 0.5f); g_State.HoverLevel[ElemClose] = 0.7f; },
