@@ -133,7 +133,7 @@ bool BuildTextFormats() {
 }
 
 float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format) {
-    if (!g_State.DWriteFactory || !format || !text)
+    if (!g_State.DWriteFactory || !format || !text || !*text)
         return 0.0f;
     IDWriteTextLayout *layout = nullptr;
     if (FAILED(g_State.DWriteFactory->CreateTextLayout(text, LayoutLength(text), format, 10000.0f, 100.0f,
