@@ -23,8 +23,6 @@ template <class Stroke> void StrokeRing(float bs, Stroke stroke) {
     stroke(kRingWidth * bs);
 }
 
-D2D1_RECT_F Inflate(const D2D1_RECT_F &r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
-
 } // namespace
 
 void DrawFocusRing() {
@@ -68,6 +66,6 @@ void DrawFocusRing() {
         radius = 2.0f * b; // link and toggle: their text
         break;
     }
-    const D2D1_ROUNDED_RECT ring = D2D1::RoundedRect(Inflate(r, gap), radius + gap, radius + gap);
+    const D2D1_ROUNDED_RECT ring = D2D1::RoundedRect(Inflated(r, gap), radius + gap, radius + gap);
     StrokeRing(bs, [&](float width) { s.RenderTarget->DrawRoundedRectangle(ring, s.Brush, width); });
 }

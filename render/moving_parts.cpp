@@ -14,8 +14,6 @@ constexpr float kPartMargin = 3.0f;
 // title buttons' ring 21 from their centre, 7 outside the 28-unit button.
 constexpr float kRingMargin = 8.0f;
 
-D2D1_RECT_F Inflate(const D2D1_RECT_F &r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
-
 float Boost() {
     const float b = g_State.ContentBoost, bs = ButtonBoost();
     return b > bs ? b : bs;
@@ -27,12 +25,12 @@ bool Meets(const D2D1_RECT_F &a, const D2D1_RECT_F &b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-D2D1_RECT_F HoverReach(int id) { return Inflate(ElementRect(id), kPartMargin * Boost()); }
+D2D1_RECT_F HoverReach(int id) { return Inflated(ElementRect(id), kPartMargin * Boost()); }
 
 D2D1_RECT_F StatusReach(float textWidth) {
     const D2D1_RECT_F status = StatusLineRect();
     const float right = status.left + textWidth < kCanvasWidth ? status.left + textWidth : kCanvasWidth;
-    return Inflate({status.left, status.top, right, status.bottom}, kPartMargin * Boost());
+    return Inflated({status.left, status.top, right, status.bottom}, kPartMargin * Boost());
 }
 
 int ProgressReaches(D2D1_RECT_F out[2]) {
@@ -40,8 +38,8 @@ int ProgressReaches(D2D1_RECT_F out[2]) {
     const D2D1_RECT_F track = ProgressTrackRect();
     const float margin = kPartMargin * Boost();
     // The percentage stands in the status row, right-aligned at the track's end.
-    out[0] = Inflate({status.right, status.top, track.right, status.bottom}, margin);
-    out[1] = Inflate(track, margin);
+    out[0] = Inflated({status.right, status.top, track.right, status.bottom}, margin);
+    out[1] = Inflated(track, margin);
     return 2;
 }
 
@@ -49,7 +47,7 @@ D2D1_RECT_F FocusRingReach() {
     const int item = FocusRingItem();
     if (item == 0)
         return {0.0f, 0.0f, 0.0f, 0.0f};
-    return Inflate(ItemRect(item), kRingMargin * Boost());
+    return Inflated(ItemRect(item), kRingMargin * Boost());
 }
 
 int MovingPartReaches(D2D1_RECT_F *out, int capacity) {

@@ -22,28 +22,29 @@ struct RectList {
     int Count = 0;
 };
 
-bool IsEmpty(const RECT &r) { return r.right <= r.left || r.bottom <= r.top; }
-
-bool Overlap(const RECT &a, const RECT &b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+// Value forms of the system's rectangle functions; an empty intersection is all zeros.
+RECT Intersection(const RECT &a, const RECT &b) {
+    RECT r;
+    IntersectRect(&r, &a, &b);
+    return r;
 }
 
 RECT Union(const RECT &a, const RECT &b) {
-    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top, a.right > b.right ? a.right : b.right,
-            a.bottom > b.bottom ? a.bottom : b.bottom};
+    RECT r;
+    UnionRect(&r, &a, &b);
+    return r;
 }
 
-RECT Intersection(const RECT &a, const RECT &b) {
-    RECT r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
-              a.bottom < b.bottom ? a.bottom : b.bottom};
-    return IsEmpty(r) ? RECT{0, 0, 0, 0} : r;
+bool Overlap(const RECT &a, const RECT &b) {
+    RECT r;
+    return IntersectRect(&r, &a, &b) != FALSE;
 }
 
 // Adds r, merged with every rectangle it overlaps: a pass draws all moving
 // parts within its rectangle, so two overlapping passes would only draw the
 // overlap twice.
 void Add(RectList &list, RECT r) {
-    if (IsEmpty(r))
+    if (IsRectEmpty(&r))
         return;
     for (int i = 0; i < list.Count;) {
         if (Overlap(list.Items[i], r)) {
@@ -258,7 +259,7 @@ bool Present(const RectList &rects) {
 bool PaintRetainedFrame() {
     EngineState &s = g_State;
     RECT client = {};
-    if (!s.HostWindow || !GetClientRect(s.HostWindow, &client) || IsEmpty(client))
+    if (!s.HostWindow || !GetClientRect(s.HostWindow, &client) || IsRectEmpty(&client))
         return false;
     // A new size, a requested frame or a frame after a lost device starts from the still layer.
     bool whole = s.FrameRequested || s.BackBuffer.Width != client.right || s.BackBuffer.Height != client.bottom;
@@ -310,11 +311,11 @@ bool PaintRetainedFrame() {
     // is composed from memory alone.
     D2D1_RECT_F reaches[16];
     const int reachCount = MovingPartReaches(reaches, 16);
+    RECT reachPixels[16];
     RECT parts = {0, 0, 0, 0};
     for (int j = 0; j < reachCount; ++j) {
-        const RECT p = Intersection(hero, PixelsOf(reaches[j], client));
-        if (!IsEmpty(p))
-            parts = IsEmpty(parts) ? p : Union(parts, p);
+        reachPixels[j] = PixelsOf(reaches[j], client);
+        parts = Union(parts, Intersection(hero, reachPixels[j]));
     }
     bool partsChanged = false;
     for (int i = 0; i < passes.Count; ++i)
@@ -323,7 +324,7 @@ bool PaintRetainedFrame() {
         for (int i = 0; i < 5; ++i)
             s.SlidePartsReady[i] = false;
     }
-    const bool partsFromMemory = !whole && background.Count > 0 && !IsEmpty(parts) && !partsChanged &&
+    const bool partsFromMemory = !whole && background.Count > 0 && !IsRectEmpty(&parts) && !partsChanged &&
                                  PartsReady(shown, parts) && (incoming < 0 || PartsReady(incoming, parts));
     if (!s.BackBuffer.Bits)
         return false; // the device was lost while the parts were drawn
@@ -332,7 +333,7 @@ bool PaintRetainedFrame() {
     // unless it comes from memory with them.
     for (int i = 0; i < background.Count; ++i) {
         for (int j = 0; j < reachCount; ++j) {
-            const RECT p = Intersection(background.Items[i], PixelsOf(reaches[j], client));
+            const RECT p = Intersection(background.Items[i], reachPixels[j]);
             const RECT inParts = Intersection(p, parts);
             if (!(partsFromMemory && EqualRect(&p, &inParts)))
                 Add(passes, p);
@@ -349,7 +350,7 @@ bool PaintRetainedFrame() {
         if (incoming >= 0)
             BlendPixels(s.BackBuffer, s.SlidePixels[shown], s.SlidePixels[incoming], opacity, Intersection(r, hero));
         const RECT p = Intersection(r, parts);
-        if (!withParts || IsEmpty(p))
+        if (!withParts || IsRectEmpty(&p))
             return;
         if (incoming >= 0)
             BlendPixels(s.BackBuffer, s.SlideParts[shown], s.SlideParts[incoming], opacity, p);

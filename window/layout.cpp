@@ -141,3 +141,5 @@ D2D1_POINT_2F DesignFromClient(int x, int y) {
     const float scale = g_State.WindowScale;
     return {static_cast<float>(x) / scale, static_cast<float>(y) / scale};
 }
+
+D2D1_RECT_F Inflated(const D2D1_RECT_F &r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }

@@ -28,5 +28,8 @@ bool ElementLive(int id);
 // First live element containing the point, or 0.
 int HitTest(float x, float y);
 
+// r grown by `by` design units on every side.
+D2D1_RECT_F Inflated(const D2D1_RECT_F &r, float by);
+
 // Client pixels to design units, for the window procedure and the drag thread.
 D2D1_POINT_2F DesignFromClient(int x, int y);
