@@ -5,8 +5,8 @@
 // takes to come back in each state of the window.
 #include "tests/paint_support.h"
 
-#include "engine/seams.h"
-#include "window/window_proc.h"
+#include "state/seams.h"
+#include "window/element_actions.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // Cost of the two per-event hot paths: HitTest runs on every mouse message and
 // on every drag-thread poll, StepAnimation on every frame and host command.
 // Prints nanoseconds per call; nothing here is checked against a limit.
-#include "engine/state.h"
+#include "state/state.h"
 #include "render/animation.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 #include <cstdio>
 

@@ -8,7 +8,8 @@
 // Prints the median and 95th percentile.
 #include "tests/paint_support.h"
 
-#include "render/frame.h"
+#include "render/compositor.h"
+#include "render/frame_schedule.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -48,7 +49,7 @@ double Report(const char *name, const char *path, HWND window, const Change &cha
         change(i);
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
-        PaintFrame();
+        PaintFrame(0);
         QueryPerformanceCounter(&end);
         costs.push_back(end.QuadPart - start.QuadPart);
         // Let the window's own messages through, as the frame timer would.

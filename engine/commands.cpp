@@ -1,36 +1,20 @@
 #include "engine/commands.h"
 
-#include "render/animation.h"
-#include "render/frame.h"
+#include "render/frame_schedule.h"
 #include "render/resources.h"
-#include "window/accessibility.h"
 #include "window/drag.h"
 #include "window/scaling.h"
-#include "window/taskbar.h"
+#include "window/tick.h"
 
 void RefreshNow(bool throttled) {
-    EngineState &s = g_State;
-    // A throttled call only stores its value: the frame timer, or the first
-    // call after the pause, shows it and takes over a finished drag.
-    if (!HostRepaintDue(throttled))
+    // A throttled call only stores its value, and sees that the frame timer
+    // will show it: the timer, or the first call after the pause, paints.
+    if (!HostRepaintDue(throttled)) {
+        if (g_State.HostWindow)
+            ScheduleTick();
         return;
-    SyncDragState();
-    if (s.FrameReapplyPending && s.DragState == DragIdle) {
-        s.FrameReapplyPending = false;
-        ApplyWindowFrame();
     }
-    if (!s.HostWindow || !IsWindowVisible(s.HostWindow))
-        return;
-    StepAnimation();
-    // A value the window already shows costs no frame.
-    if (!PictureStale())
-        return;
-    SyncTaskbar();
-    InvalidateRect(s.HostWindow, nullptr, FALSE);
-    UpdateWindow(s.HostWindow);
-    // The throttle counts from the end of the paint: counted from its start, a
-    // paint slower than the throttle would let every following call paint again.
-    g_LastRepaintTick = NowTick();
+    Tick(TickCause::HostCommand);
 }
 
 void SetState(int page) {
@@ -63,7 +47,6 @@ void SetState(int page) {
     if (s.HostWindow)
         ApplyWindowSize(false);
     LayoutDirEdit();
-    AnnounceChanges();
     RequestFrame();
     RefreshNow(false);
 }
@@ -75,7 +58,6 @@ void SetProgress(int progress) {
     // The bar falls back at once; only rises are eased.
     if (s.ProgressShown > static_cast<float>(clamped))
         s.ProgressShown = static_cast<float>(clamped);
-    AnnounceChanges();
     RefreshNow(true);
 }
 
@@ -87,7 +69,6 @@ void SetStatus(const wchar_t *text) {
         s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
         ++s.StatusVersion;
     }
-    AnnounceChanges();
     RefreshNow(false);
 }
 

@@ -2,11 +2,10 @@
 // the picture folder. Each stores its value and, while attached, puts it on screen.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
-// Common tail of the page, progress and status commands: take over a finished
-// drag, re-apply a pending frame, then step the clock and paint at once
-// (throttled: at most once per 30 ms).
+// Common tail of the page, progress and status commands: one tick that paints
+// at once (window/tick.h); throttled, at most once per 30 ms.
 void RefreshNow(bool throttled);
 
 void SetState(int page);

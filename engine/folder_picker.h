@@ -1,7 +1,7 @@
 // The shell's folder picker, opened on the nearest existing folder of a start path.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 constexpr int kPickerPathCapacity = 260;
 

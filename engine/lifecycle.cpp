@@ -1,16 +1,9 @@
 #include "engine/lifecycle.h"
 
-#include "engine/system_settings.h"
-#include "render/frame_schedule.h"
 #include "render/resources.h"
-#include "window/accessibility.h"
+#include "window/attachment.h"
 #include "window/drag.h"
-#include "window/keyboard_focus.h"
 #include "window/scaling.h"
-#include "window/taskbar.h"
-#include "window/window_proc.h"
-
-#include <dwmapi.h>
 
 namespace {
 
@@ -31,20 +24,10 @@ void ReleaseEngineResources() {
     }
 }
 
-void SetDwmBool(HWND window, DWORD attribute, BOOL value) {
-    DwmSetWindowAttribute(window, attribute, &value, sizeof value);
-}
-
 // Whether the wait of KSUiWaitDone is over: decided, or no window left to decide on.
 bool WaitEnded() { return g_State.Decision != WaitPending || !g_State.HostWindow; }
 
 } // namespace
-
-void RecordStageError(const wchar_t *stage, HRESULT code) {
-    wchar_t text[160];
-    wsprintfW(text, L"阶段=%s HRESULT=0x%08X", stage, static_cast<unsigned>(code));
-    g_State.LastError = text;
-}
 
 int Attach(HWND window, HostCallback callback) {
     EngineState &s = g_State;
@@ -65,37 +48,18 @@ int Attach(HWND window, HostCallback callback) {
         return 0;
     }
     ReleaseEngineResources();
+    LookUpPlatform();
 
     s.ComInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     s.ComThreadId = GetCurrentThreadId();
     UpdateScaleFactors(window);
-    s.CurrentMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
     if (!CreateDeviceIndependentResources()) {
         ReleaseEngineResources();
         return 0;
     }
 
     s.Callback = callback;
-    s.HostWindow = window;
-    HookWindowProc(window);
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_CLIPCHILDREN | WS_CAPTION | WS_THICKFRAME);
-    ApplyWindowFrame();
-    ApplyWindowSize(true);
-
-    // Hidden until the first paint has put something on screen.
-    SetDwmBool(window, DWMWA_CLOAK, TRUE);
-    s.Revealed = false;
-
-    ReadSystemSettings();
-    s.DirEdit = CreateWindowExW(0, L"EDIT", s.InstallDir.c_str(), WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirEditId)), s.Module, nullptr);
-    LayoutDirEdit();
-    HookDirEditKeys();
-    SetTimer(window, kFrameTimerId, kFrameTimerMs, nullptr);
-    StartTaskbar();
-    StartDragThread();
-    AnnounceChanges(); // what a screen reader is told from now on is measured from here
-    RequestFrame();
+    AttachWindow(window);
     return 1;
 }
 
@@ -105,46 +69,8 @@ void Detach() {
         ReleaseEngineResources();
         return;
     }
-    StopDragThread();
-    if (s.DirEdit)
-        DestroyWindow(s.DirEdit);
-    // The host gets its window back visible and with its transitions, also when
-    // it was never revealed or was revealed without being shown.
-    SetDwmBool(s.HostWindow, DWMWA_CLOAK, FALSE);
-    SetDwmBool(s.HostWindow, DWMWA_TRANSITIONS_FORCEDISABLED, FALSE);
-    ReleaseWindowResources(s.HostWindow);
+    DetachWindow();
     ReleaseEngineResources();
-}
-
-void ReleaseWindowResources(HWND window) {
-    EngineState &s = g_State;
-    DisconnectTaskbar();
-    KillTimer(window, kFrameTimerId);
-    KillTimer(window, kRevealTimerId);
-    // Without its window the drag thread has nothing left to do; it ends on
-    // its own, also when the host never detaches.
-    if (s.DragStopEvent)
-        SetEvent(s.DragStopEvent);
-    UnhookWindowProc(window);
-    s.HostWindow = nullptr;
-    s.DirEdit = nullptr;
-    // Hover, press and the leave request belong to this window. A leave still
-    // marked as requested would keep the next attachment from ever asking for
-    // one, and its hover would stick when the mouse leaves.
-    s.HoverElement = ElemNone;
-    s.PressedElement = ElemNone;
-    s.LeaveTracking = false;
-    DisconnectAccessible();
-    ForgetKeyboardFocus();
-    if (s.DirEditFont) {
-        DeleteObject(s.DirEditFont);
-        s.DirEditFont = nullptr;
-    }
-    if (s.DirEditBrush) {
-        DeleteObject(s.DirEditBrush);
-        s.DirEditBrush = nullptr;
-    }
-    ReleaseDeviceResources();
 }
 
 int LastErrorText(wchar_t *buffer, int capacity) { return CopyTextOut(g_State.LastError, buffer, capacity); }

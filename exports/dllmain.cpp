@@ -1,6 +1,6 @@
 // The library's entry point. EngineState is already constructed with its
 // load-time values when this runs; unloading destroys only its texts.
-#include "engine/state.h"
+#include "state/state.h"
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {

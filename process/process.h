@@ -2,7 +2,7 @@
 // of what was found and done. Independent of the window: any thread, attached or not.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 constexpr int kMaxProcessIds = 64;
 

@@ -1,6 +1,6 @@
 #include "render/animation.h"
 
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 namespace {
 
@@ -11,6 +11,13 @@ constexpr float kProgressRate = 6.0f;
 constexpr float kProgressSnap = 0.4f;
 constexpr float kFadeSeconds = 0.6f;
 constexpr ULONGLONG kSlideHoldMs = 2800;
+
+float HoverTarget(int id) {
+    const EngineState &s = g_State;
+    const bool lit =
+        id == s.HoverElement && ElementLive(id) && (id != ElemInstall || s.Options[OptionAgree - 1] != 0);
+    return lit ? 1.0f : 0.0f;
+}
 
 } // namespace
 
@@ -28,9 +35,7 @@ void StepAnimation() {
     // --- Hover levels; with reduced motion they change at once ---
     const float k = s.ReducedMotion || kHoverRate * d >= 1.0f ? 1.0f : kHoverRate * d;
     for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
-        const bool lit = id == s.HoverElement && ElementLive(id) &&
-                         (id != ElemInstall || s.Options[OptionAgree - 1] != 0);
-        const float target = lit ? 1.0f : 0.0f;
+        const float target = HoverTarget(id);
         s.HoverLevel[id] = s.HoverLevel[id] + (target - s.HoverLevel[id]) * k;
     }
 
@@ -64,3 +69,27 @@ void StepAnimation() {
 }
 
 float IncomingSlideOpacity() { return g_State.ReducedMotion ? 1.0f : g_State.SlideFade; }
+
+bool AnimationAtRest() {
+    const EngineState &s = g_State;
+    if (s.ProgressShown != static_cast<float>(s.ProgressTarget))
+        return false;
+    if (s.CurrentPage == PageInstalling && s.NextSlide >= 0)
+        return false;
+    for (int id = ElemMinimize; id <= ElemLaunch; ++id) {
+        const float d = HoverTarget(id) - s.HoverLevel[id];
+        if (d > kHoverUnseen || d < -kHoverUnseen)
+            return false;
+    }
+    return true;
+}
+
+ULONGLONG CarouselHoldLeft() {
+    const EngineState &s = g_State;
+    if (s.SlideShownAt == 0)
+        return 0;
+    // The next slide comes at the first step more than the hold after the last one came.
+    const ULONGLONG due = s.SlideShownAt + kSlideHoldMs + 1;
+    const ULONGLONG now = NowTick();
+    return now >= due ? 0 : due - now;
+}

@@ -52,15 +52,15 @@ D2D1_RECT_F CoverSourceRect(float w, float h, float areaProportion) {
     return {0.0f, top, w, top + height};
 }
 
-void DrawCoverPicture(ID2D1Bitmap *picture, float opacity, float height) {
+void DrawCoverPicture(ID2D1RenderTarget *target, ID2D1Bitmap *picture, float opacity, float height) {
     if (!picture || opacity <= 0.001f)
         return;
     const D2D1_SIZE_F size = picture->GetSize();
     if (size.width <= 0.0f || size.height <= 0.0f)
         return;
     const D2D1_RECT_F source = CoverSourceRect(size.width, size.height, kCanvasWidth / height);
-    g_State.RenderTarget->DrawBitmap(picture, D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height), opacity,
-                                     D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, source);
+    target->DrawBitmap(picture, D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height), opacity,
+                       D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, source);
 }
 
 float HeroHeight() { return g_State.CurrentPage == PageInstalling ? 597.0f : kCanvasBaseHeight; }
@@ -70,12 +70,11 @@ HeroLook CurrentHeroLook() {
     return {s.SlideIndex, s.NextSlide, IncomingSlideOpacity()};
 }
 
-void DrawHeroArea(float height, const HeroLook &look) {
+void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look) {
     EngineState &s = g_State;
     // Under high contrast the hero area is the page's own colour: no picture, no gradient.
     if (s.HighContrast)
         return;
-    ID2D1RenderTarget *target = s.RenderTarget;
     const D2D1_RECT_F area = D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height);
     target->PushAxisAlignedClip(area, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
     const int shown = look.Shown >= 0 && look.Shown < 5 ? look.Shown : 0;
@@ -85,9 +84,9 @@ void DrawHeroArea(float height, const HeroLook &look) {
         s.BrandGradient->SetEndPoint(D2D1::Point2F(kCanvasWidth, 0.0f));
         target->FillRectangle(area, s.BrandGradient);
     } else {
-        DrawCoverPicture(current, 1.0f, height);
+        DrawCoverPicture(target, current, 1.0f, height);
         if (look.Incoming >= 0 && look.Incoming < 5)
-            DrawCoverPicture(s.HeroBitmaps[look.Incoming], look.IncomingOpacity, height);
+            DrawCoverPicture(target, s.HeroBitmaps[look.Incoming], look.IncomingOpacity, height);
     }
     target->PopAxisAlignedClip();
 }

@@ -3,7 +3,7 @@
 // the brand gradient wherever a picture is missing.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // What the hero area shows: a slide (index into HeroBitmaps), and the slide
 // fading in over it (-1 for none) at an opacity.
@@ -21,8 +21,8 @@ HeroLook CurrentHeroLook();
 float HeroHeight();
 
 void LoadHeroPictures();
-void DrawHeroArea(float height, const HeroLook &look);
-void DrawCoverPicture(ID2D1Bitmap *picture, float opacity, float height);
+void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look);
+void DrawCoverPicture(ID2D1RenderTarget *target, ID2D1Bitmap *picture, float opacity, float height);
 // The part of a w x h picture that covers an area of the given proportion
 // (width / height), centred, cutting evenly on both sides.
 D2D1_RECT_F CoverSourceRect(float w, float h, float areaProportion);

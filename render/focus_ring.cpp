@@ -1,9 +1,9 @@
 #include "render/focus_ring.h"
 
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
+#include "geometry/reading_order.h"
 #include "render/resources.h"
-#include "window/keyboard_focus.h"
-#include "window/layout.h"
-#include "window/reading_order.h"
 
 namespace {
 
@@ -25,9 +25,8 @@ template <class Stroke> void StrokeRing(float bs, Stroke stroke) {
 
 } // namespace
 
-void DrawFocusRing() {
+void DrawFocusRing(ID2D1RenderTarget *target, int item) {
     EngineState &s = g_State;
-    const int item = FocusRingItem();
     if (item == 0)
         return;
     const float b = s.ContentBoost;
@@ -40,7 +39,7 @@ void DrawFocusRing() {
         const D2D1_POINT_2F centre = D2D1::Point2F((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f);
         const float radius = 15.0f * bs + gap;
         StrokeRing(bs, [&](float width) {
-            s.RenderTarget->DrawEllipse(D2D1::Ellipse(centre, radius, radius), s.Brush, width);
+            target->DrawEllipse(D2D1::Ellipse(centre, radius, radius), s.Brush, width);
         });
         return;
     }
@@ -67,5 +66,5 @@ void DrawFocusRing() {
         break;
     }
     const D2D1_ROUNDED_RECT ring = D2D1::RoundedRect(Inflated(r, gap), radius + gap, radius + gap);
-    StrokeRing(bs, [&](float width) { s.RenderTarget->DrawRoundedRectangle(ring, s.Brush, width); });
+    StrokeRing(bs, [&](float width) { target->DrawRoundedRectangle(ring, s.Brush, width); });
 }

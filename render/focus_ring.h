@@ -2,6 +2,8 @@
 // element's own shape, over everything else, only while the focus cue shows.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
-void DrawFocusRing();
+// Draws the ring around item; 0 draws nothing. The window decides which item
+// has the ring (FocusRingItem) and passes it in.
+void DrawFocusRing(ID2D1RenderTarget *target, int item);

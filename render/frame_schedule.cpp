@@ -1,15 +1,13 @@
 #include "render/frame_schedule.h"
 
-#include "engine/seams.h"
+#include "render/animation.h"
+#include "state/seams.h"
 
 namespace {
 
 // Progress may arrive hundreds of times a second; the frame timer paints what
 // a throttled call only stored, at most 33 ms later.
 constexpr ULONGLONG kProgressRepaintMs = 30;
-// A hover level this close to the one drawn changes no pixel: every colour and
-// alpha drawn from it moves by less than half of one 8-bit step.
-constexpr float kHoverUnseen = 1.0f / 1024.0f;
 // A frame that stalled (the first one on a new target starts Mesa's shaders;
 // a loaded machine) holds the next timer frame back for at most this long.
 constexpr ULONGLONG kMaxPauseMs = 250;
@@ -46,8 +44,10 @@ bool CarouselMoved() {
 
 void RequestFrame() {
     g_State.FrameRequested = true;
-    if (g_State.HostWindow)
+    if (g_State.HostWindow) {
         InvalidateRect(g_State.HostWindow, nullptr, FALSE);
+        ScheduleTick();
+    }
 }
 
 bool PictureStale() {
@@ -73,7 +73,41 @@ bool HostRepaintDue(bool throttled) {
     // throttle is followed by as long a pause, so the host keeps at least half
     // of its thread.
     const ULONGLONG cost = g_State.LastPaintCost;
-    return NowTick() - g_LastRepaintTick >= (cost > kProgressRepaintMs ? cost : kProgressRepaintMs);
+    return NowTick() - g_State.LastRepaintTick >= (cost > kProgressRepaintMs ? cost : kProgressRepaintMs);
+}
+
+UINT NextTickMs() {
+    const EngineState &s = g_State;
+    if (!s.HostWindow)
+        return 0;
+    // Taken over by the next tick, whatever the window shows.
+    if (s.DragState != DragIdle || s.FrameReapplyPending)
+        return kFrameTimerMs;
+    // A window shown again paints at once (WM_SHOWWINDOW); until then nothing moves on screen.
+    if (!IsWindowVisible(s.HostWindow))
+        return 0;
+    if (PictureStale() || !AnimationAtRest())
+        return kFrameTimerMs;
+    if (s.CurrentPage != PageInstalling)
+        return 0;
+    const ULONGLONG hold = CarouselHoldLeft();
+    return hold < kFrameTimerMs ? kFrameTimerMs : static_cast<UINT>(hold);
+}
+
+void ScheduleTick() {
+    EngineState &s = g_State;
+    const UINT ms = NextTickMs();
+    if (ms == s.FrameTimerMs)
+        return;
+    if (ms == 0)
+        KillTimer(s.HostWindow, kFrameTimerId);
+    else
+        SetTimer(s.HostWindow, kFrameTimerId, ms, nullptr);
+    // Nothing moved while the timer slept or waited for the carousel, and
+    // nothing is to catch up: the next step starts the clock afresh.
+    if (ms != kFrameTimerMs)
+        s.LastFrameTick = 0;
+    s.FrameTimerMs = ms;
 }
 
 void RecordPaint(ULONGLONG startTick, bool reachedScreen) {

@@ -4,7 +4,7 @@
 // thread always has time left for the host's own messages.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Asks for a new frame because something that reaches the picture changed.
 // Every change of page, options, texts, press, scale, branding or pictures
@@ -29,6 +29,18 @@ bool CarouselMoved();
 // is over (a paint that took P ms is followed by at least P ms without a
 // timer-driven frame).
 bool FrameDue();
+
+// How long the frame timer may sleep before the next tick: a frame period
+// while something moves, a frame is wanted or a drag is to be taken over; the
+// rest of the carousel's hold while the installing page waits for its next
+// slide; 0 (no timer at all) while the page is at rest or the window hidden.
+UINT NextTickMs();
+
+// Arms the frame timer for NextTickMs, or kills it: called after every change
+// that may start something moving, and by every tick. Sets the timer only when
+// its period changes. The animation clock stops with the timer, so the first
+// step after a rest is a short one, not a jump.
+void ScheduleTick();
 
 // The host commands' decision: an unthrottled command may always paint; a
 // throttled one (progress) only 30 ms, or as long as the last paint took if

@@ -1,26 +1,26 @@
 #include "render/installing_page.h"
 
-#include "render/moving_parts.h"
+#include "geometry/reaches.h"
 #include "render/palette.h"
 #include "render/resources.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 int ProgressPercent(float progressShown) { return static_cast<int>(progressShown / 10.0f + 0.5f); }
 
-void DrawInstallingStill() {
+void DrawInstallingStill(ID2D1RenderTarget *target) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const float radius = 5.0f * b;
     const D2D1_RECT_F track = ProgressTrackRect();
     SetBrush(p.Track, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(track, radius, radius), s.Brush);
+    target->FillRoundedRectangle(D2D1::RoundedRect(track, radius, radius), s.Brush);
     // Under high contrast the track has the page's colour: its outline shows where it is.
     if (s.HighContrast)
-        OutlineRounded(track, radius, p.Text, 2.0f * b);
+        OutlineRounded(target, track, radius, p.Text, 2.0f * b);
 }
 
-void DrawInstallingMoving(const D2D1_RECT_F &within) {
+void DrawInstallingMoving(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
@@ -31,13 +31,13 @@ void DrawInstallingMoving(const D2D1_RECT_F &within) {
 
     // Drawn first: a long status runs on under the percentage.
     if (!s.StatusText.empty() && Meets(StatusReach(s.StatusTextWidth), within))
-        DrawLabel(s.StatusText.c_str(), s.CaptionFormat, p.Secondary, status, 1.0f);
+        DrawLabel(target, s.StatusText.c_str(), s.CaptionFormat, p.Secondary, status, 1.0f);
 
     // The percentage shares the status row, right-aligned at the track's end.
     if (Meets(reaches[0], within)) {
         wchar_t percent[16];
         wsprintfW(percent, L"%d%%", ProgressPercent(s.ProgressShown));
-        DrawLabel(percent, s.PercentFormat, p.Secondary,
+        DrawLabel(target, percent, s.PercentFormat, p.Secondary,
                   D2D1::RectF(status.right, status.top, track.right, status.bottom), 1.0f);
     }
     if (!Meets(reaches[1], within))
@@ -56,7 +56,7 @@ void DrawInstallingMoving(const D2D1_RECT_F &within) {
             s.BrandGradient->SetEndPoint(D2D1::Point2F(track.right, 0.0f));
             fill = s.BrandGradient;
         }
-        s.RenderTarget->FillRoundedRectangle(
+        target->FillRoundedRectangle(
             D2D1::RoundedRect(D2D1::RectF(track.left, track.top, track.left + w, track.bottom), radius, radius), fill);
     }
 }

@@ -4,7 +4,7 @@
 // ask g_State.HighContrast.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Fills g_State.Colors from the high-contrast flag, the brand colours and, under
 // high contrast, the system's colours as they are now.

@@ -1,23 +1,8 @@
 #include "render/render_target.h"
 
-#include "engine/seams.h"
+#include "state/seams.h"
 
 namespace {
-
-INIT_ONCE g_WineLookupOnce = INIT_ONCE_STATIC_INIT;
-bool g_UnderWine = false;
-
-BOOL CALLBACK LookUpWine(PINIT_ONCE, PVOID, PVOID *) {
-    // Wine's ntdll exports its version; Windows' never does.
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    g_UnderWine = ntdll && GetProcAddress(ntdll, "wine_get_version");
-    return TRUE;
-}
-
-bool UnderWine() {
-    InitOnceExecuteOnce(&g_WineLookupOnce, LookUpWine, nullptr, nullptr);
-    return g_UnderWine;
-}
 
 bool CreateWindowTarget(UINT32 width, UINT32 height) {
     EngineState &s = g_State;
@@ -55,7 +40,7 @@ bool UseDcRenderTarget() {
     if (TestSeams::ForcedDcRenderTarget >= 0)
         return TestSeams::ForcedDcRenderTarget != 0;
 #endif
-    return UnderWine();
+    return g_State.UnderWine;
 }
 
 bool CreateRenderTarget() {
@@ -68,10 +53,7 @@ bool CreateRenderTarget() {
     const UINT32 height = static_cast<UINT32>(client.bottom - client.top);
     if (width == 0 || height == 0)
         return false;
-    if (!(UseDcRenderTarget() ? CreateDcTarget() : CreateWindowTarget(width, height)))
-        return false;
-    s.WindowScale = static_cast<float>(width) / kCanvasWidth;
-    return true;
+    return UseDcRenderTarget() ? CreateDcTarget() : CreateWindowTarget(width, height);
 }
 
 void ResizeRenderTarget(UINT32 width, UINT32 height) {

@@ -6,15 +6,14 @@
 // window, beside the child controls (render/retained_frame.h).
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // The one decision of which kind of target the engine draws through: a DC
 // target under Wine, the window's own target everywhere else.
 bool UseDcRenderTarget();
 
-// Creates the client-sized target of the chosen kind into RenderTarget and sets
-// WindowScale from the client width. False when the client area is empty or the
-// creation fails.
+// Creates the client-sized target of the chosen kind into RenderTarget. False
+// when the client area is empty or the creation fails.
 bool CreateRenderTarget();
 
 // Follows a new client size (WM_SIZE). A DC target takes the size of each

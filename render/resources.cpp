@@ -1,12 +1,9 @@
 #include "render/resources.h"
 
-#include "engine/lifecycle.h"
-#include "engine/seams.h"
-#include "render/captions.h"
+#include "geometry/captions.h"
 #include "render/carousel.h"
-#include "render/still_layer.h"
 #include "render/render_target.h"
-#include "render/retained_frame.h"
+#include "state/seams.h"
 
 #include <cmath>
 
@@ -17,7 +14,6 @@ const CLSID kClsidWicImagingFactory1 = {0xCACAF262, 0x9370, 0x4615, {0xA1, 0x3B,
 
 const wchar_t kFontFamily[] = L"Microsoft YaHei";
 const wchar_t kLocale[] = L"zh-cn";
-const wchar_t kBuiltInLicenseCaption[] = L"《用户许可协议》";
 
 struct FormatSpec {
     IDWriteTextFormat *EngineState::*Member;
@@ -146,10 +142,6 @@ float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format) {
     return metrics.widthIncludingTrailingWhitespace;
 }
 
-const wchar_t *LicenseCaption() {
-    return g_State.LicenseLinkText.empty() ? kBuiltInLicenseCaption : g_State.LicenseLinkText.c_str();
-}
-
 // --- Device-dependent resources ---
 
 namespace {
@@ -187,10 +179,8 @@ bool EnsureDeviceResources() {
     return s.Brush && s.BrandGradient;
 }
 
-void ReleaseDeviceResources() {
+void ReleaseDrawingResources() {
     EngineState &s = g_State;
-    ReleaseStillLayer();
-    ReleaseRetainedFrame();
     for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
         ReleaseAndNull(bitmap);
     ReleaseAndNull(s.BrandGradient);
@@ -208,9 +198,9 @@ D2D1_COLOR_F ColorF(RgbColor color, float alpha) {
 
 void SetBrush(RgbColor color, float alpha) { g_State.Brush->SetColor(ColorF(color, alpha)); }
 
-void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width) {
+void OutlineRounded(ID2D1RenderTarget *target, const D2D1_RECT_F &r, float radius, RgbColor color, float width) {
     SetBrush(color, 1.0f);
-    g_State.RenderTarget->DrawRoundedRectangle(D2D1::RoundedRect(r, radius, radius), g_State.Brush, width);
+    target->DrawRoundedRectangle(D2D1::RoundedRect(r, radius, radius), g_State.Brush, width);
 }
 
 UINT32 LayoutLength(const wchar_t *text) {
@@ -224,14 +214,14 @@ UINT32 LayoutLength(const wchar_t *text) {
     return static_cast<UINT32>(length);
 }
 
-void DrawLabel(const wchar_t *text, IDWriteTextFormat *format, RgbColor color, const D2D1_RECT_F &rect,
-               float alpha) {
+void DrawLabel(ID2D1RenderTarget *target, const wchar_t *text, IDWriteTextFormat *format, RgbColor color,
+               const D2D1_RECT_F &rect, float alpha) {
     // A format lost in a failed rebuild is skipped, never drawn with.
     if (!format || !text)
         return;
     SetBrush(color, alpha);
-    g_State.RenderTarget->DrawText(text, LayoutLength(text), format, rect, g_State.Brush,
-                                   D2D1_DRAW_TEXT_OPTIONS_NONE, DWRITE_MEASURING_MODE_NATURAL);
+    target->DrawText(text, LayoutLength(text), format, rect, g_State.Brush, D2D1_DRAW_TEXT_OPTIONS_NONE,
+                     DWRITE_MEASURING_MODE_NATURAL);
 }
 
 RgbColor MixColor(RgbColor from, RgbColor to, float t) {

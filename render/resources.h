@@ -3,7 +3,7 @@
 // first paint creates and a lost device throws away.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Palette of fixed colours (0x00RRGGBB).
 constexpr RgbColor kColorWhite = 0xFFFFFF;
@@ -33,15 +33,17 @@ float MeasureTextWidth(const wchar_t *text, IDWriteTextFormat *format);
 constexpr size_t kMaxLayoutText = 1024;
 UINT32 LayoutLength(const wchar_t *text);
 
+// The render target, brushes and pictures, made by the first paint after a
+// release. False while any of them is missing: nothing is drawn then.
 bool EnsureDeviceResources();
-void ReleaseDeviceResources();
+// Releases the pictures, brushes and render target; the compositor's
+// ReleaseDeviceResources calls it after letting go of what it made with them.
+void ReleaseDrawingResources();
 
 D2D1_COLOR_F ColorF(RgbColor color, float alpha);
 void SetBrush(RgbColor color, float alpha);
 // Draws the outline of a rounded rectangle in one opaque colour with the shared brush.
-void OutlineRounded(const D2D1_RECT_F &r, float radius, RgbColor color, float width);
-void DrawLabel(const wchar_t *text, IDWriteTextFormat *format, RgbColor color, const D2D1_RECT_F &rect, float alpha);
+void OutlineRounded(ID2D1RenderTarget *target, const D2D1_RECT_F &r, float radius, RgbColor color, float width);
+void DrawLabel(ID2D1RenderTarget *target, const wchar_t *text, IDWriteTextFormat *format, RgbColor color,
+               const D2D1_RECT_F &rect, float alpha);
 RgbColor MixColor(RgbColor from, RgbColor to, float t);
-
-// The licence link's caption: the host's text, or the built-in one.
-const wchar_t *LicenseCaption();

@@ -1,10 +1,10 @@
 #include "render/welcome_page.h"
 
-#include "render/captions.h"
-#include "render/moving_parts.h"
+#include "geometry/captions.h"
+#include "geometry/reaches.h"
 #include "render/palette.h"
 #include "render/resources.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ const struct PanelOption {
     {ElemOptAutoStart, OptionAutoStart, kCaptionAutoStart},
 };
 
-void FillRounded(const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
-    g_State.RenderTarget->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
+void FillRounded(ID2D1RenderTarget *target, const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
+    target->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
 }
 
-void DrawChevron(RgbColor color, float b, float r) {
+void DrawChevron(ID2D1RenderTarget *target, RgbColor color, float b, float r) {
     EngineState &s = g_State;
     const float cx = 988.0f - 8.0f * b;
     const float cy = (r + (r + 22.0f * b)) * 0.5f + b;
@@ -36,34 +36,34 @@ void DrawChevron(RgbColor color, float b, float r) {
     const D2D1_POINT_2F tip = D2D1::Point2F(cx, cy + 2.3f * b * d);
     const D2D1_POINT_2F right = D2D1::Point2F(cx + 4.6f * b, cy - 2.1f * b * d);
     SetBrush(color, 1.0f);
-    s.RenderTarget->DrawLine(left, tip, s.Brush, 1.7f * b, s.StrokeStyle);
-    s.RenderTarget->DrawLine(tip, right, s.Brush, 1.7f * b, s.StrokeStyle);
+    target->DrawLine(left, tip, s.Brush, 1.7f * b, s.StrokeStyle);
+    target->DrawLine(tip, right, s.Brush, 1.7f * b, s.StrokeStyle);
 }
 
-void DrawCustomPanelStill(float b) {
+void DrawCustomPanelStill(ID2D1RenderTarget *target, float b) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float d = DirRowTop();
-    DrawLabel(kCaptionLocation, s.LabelFormat, p.Secondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
+    DrawLabel(target, kCaptionLocation, s.LabelFormat, p.Secondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
               1.0f);
 
     // The EDIT box sits inside this field and paints the same colour; under high
     // contrast that is the page's colour, so an outline marks the field.
     const D2D1_RECT_F field = DirFieldRect();
     SetBrush(p.DirBox, 1.0f);
-    FillRounded(field, 6.0f * b, s.Brush);
+    FillRounded(target, field, 6.0f * b, s.Brush);
     if (s.HighContrast)
-        OutlineRounded(field, 6.0f * b, p.Text, b);
+        OutlineRounded(target, field, 6.0f * b, p.Text, b);
 
     for (const PanelOption &option : kPanelOptions) {
         const D2D1_RECT_F r = ElementRect(option.Element);
         const float m = (r.top + r.bottom) * 0.5f;
-        DrawLabel(option.Caption, s.LabelFormat, p.Text,
+        DrawLabel(target, option.Caption, s.LabelFormat, p.Text,
                   D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
     }
 }
 
-void DrawChangeButton(float b) {
+void DrawChangeButton(ID2D1RenderTarget *target, float b) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const D2D1_RECT_F change = ElementRect(ElemChangeDir);
@@ -71,22 +71,22 @@ void DrawChangeButton(float b) {
     if (s.HighContrast) {
         // A solid system-coloured button; hovered, its outline turns to the text colour.
         SetBrush(p.Accent, 1.0f);
-        FillRounded(change, 6.0f * b, s.Brush);
-        OutlineRounded(change, 6.0f * b, HoverColor(p.Accent, p.Text, v), 2.0f * b);
-        DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, p.AccentText, change, 1.0f);
+        FillRounded(target, change, 6.0f * b, s.Brush);
+        OutlineRounded(target, change, 6.0f * b, HoverColor(p.Accent, p.Text, v), 2.0f * b);
+        DrawLabel(target, kCaptionChangeDir, s.SmallButtonFormat, p.AccentText, change, 1.0f);
     } else {
         if (v > kHoverVisible) {
             SetBrush(kColorChangeHover, v);
-            FillRounded(change, 6.0f * b, s.Brush);
+            FillRounded(target, change, 6.0f * b, s.Brush);
         }
-        OutlineRounded(change, 6.0f * b, p.Accent, b);
-        DrawLabel(kCaptionChangeDir, s.SmallButtonFormat, p.Accent, change, 1.0f);
+        OutlineRounded(target, change, 6.0f * b, p.Accent, b);
+        DrawLabel(target, kCaptionChangeDir, s.SmallButtonFormat, p.Accent, change, 1.0f);
     }
 }
 
 } // namespace
 
-void DrawPillButton(int id, const wchar_t *caption) {
+void DrawPillButton(ID2D1RenderTarget *target, int id, const wchar_t *caption) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const D2D1_RECT_F r = ElementRect(id);
@@ -94,35 +94,35 @@ void DrawPillButton(int id, const wchar_t *caption) {
     if (id == ElemInstall && s.Options[OptionAgree - 1] == 0) {
         // Disabled until the agreement is ticked: flat, no hover, no press.
         SetBrush(p.Disabled, 1.0f);
-        FillRounded(r, radius, s.Brush);
+        FillRounded(target, r, radius, s.Brush);
         if (s.HighContrast)
-            OutlineRounded(r, radius, p.DisabledText, 2.0f);
-        DrawLabel(caption, s.ButtonFormat, p.DisabledText, r, 1.0f);
+            OutlineRounded(target, r, radius, p.DisabledText, 2.0f);
+        DrawLabel(target, caption, s.ButtonFormat, p.DisabledText, r, 1.0f);
         return;
     }
     if (s.HighContrast) {
         // No gradient and no veils: a solid button whose outline shows the hover.
         SetBrush(p.Accent, 1.0f);
-        FillRounded(r, radius, s.Brush);
-        OutlineRounded(r, radius, HoverColor(p.Accent, p.Text, s.HoverLevel[id]), 2.0f);
+        FillRounded(target, r, radius, s.Brush);
+        OutlineRounded(target, r, radius, HoverColor(p.Accent, p.Text, s.HoverLevel[id]), 2.0f);
     } else {
         s.BrandGradient->SetStartPoint(D2D1::Point2F(r.left, 0.0f));
         s.BrandGradient->SetEndPoint(D2D1::Point2F(r.right, 0.0f));
-        FillRounded(r, radius, s.BrandGradient);
+        FillRounded(target, r, radius, s.BrandGradient);
         const float v = s.HoverLevel[id];
         if (v > kHoverVisible) {
             SetBrush(kColorWhite, 0.13f * v);
-            FillRounded(r, radius, s.Brush);
+            FillRounded(target, r, radius, s.Brush);
         }
         if (s.PressedElement == id && s.HoverElement == id) {
             SetBrush(kColorBlack, 0.1f);
-            FillRounded(r, radius, s.Brush);
+            FillRounded(target, r, radius, s.Brush);
         }
     }
-    DrawLabel(caption, s.ButtonFormat, p.AccentText, r, 1.0f);
+    DrawLabel(target, caption, s.ButtonFormat, p.AccentText, r, 1.0f);
 }
 
-void DrawCheckBox(int id, bool checked) {
+void DrawCheckBox(ID2D1RenderTarget *target, int id, bool checked) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const D2D1_RECT_F r = ElementRect(id);
@@ -131,28 +131,28 @@ void DrawCheckBox(int id, bool checked) {
     const D2D1_ROUNDED_RECT box = D2D1::RoundedRect(r, 3.5f * u, 3.5f * u);
     if (checked) {
         SetBrush(p.Accent, 1.0f);
-        s.RenderTarget->FillRoundedRectangle(box, s.Brush);
+        target->FillRoundedRectangle(box, s.Brush);
         SetBrush(p.AccentText, 1.0f);
         const D2D1_POINT_2F a = D2D1::Point2F(r.left + 3.6f * u, r.top + 8.4f * u);
         const D2D1_POINT_2F m = D2D1::Point2F(r.left + 6.8f * u, r.top + 11.4f * u);
         const D2D1_POINT_2F e = D2D1::Point2F(r.left + 12.5f * u, r.top + 4.8f * u);
-        s.RenderTarget->DrawLine(a, m, s.Brush, 1.8f * u, s.StrokeStyle);
-        s.RenderTarget->DrawLine(m, e, s.Brush, 1.8f * u, s.StrokeStyle);
+        target->DrawLine(a, m, s.Brush, 1.8f * u, s.StrokeStyle);
+        target->DrawLine(m, e, s.Brush, 1.8f * u, s.StrokeStyle);
         return;
     }
     SetBrush(p.BoxFill, 1.0f);
-    s.RenderTarget->FillRoundedRectangle(box, s.Brush);
+    target->FillRoundedRectangle(box, s.Brush);
     SetBrush(HoverColor(p.BoxBorder, p.Accent, s.HoverLevel[id]), 1.0f);
-    s.RenderTarget->DrawRoundedRectangle(box, s.Brush, 1.2f * u);
+    target->DrawRoundedRectangle(box, s.Brush, 1.2f * u);
 }
 
-void DrawWelcomeStill() {
+void DrawWelcomeStill(ID2D1RenderTarget *target) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
     const float r = BottomRowTop();
     const float captionLeft = 36.0f + 26.0f * b;
-    DrawLabel(kCaptionAgree, s.CaptionFormat, p.Text,
+    DrawLabel(target, kCaptionAgree, s.CaptionFormat, p.Text,
               D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
 
     // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
@@ -164,13 +164,13 @@ void DrawWelcomeStill() {
         D2D1_RECT_F box = link;
         if (box.right - box.left > s.LicenseTextWidth - kFitSlack)
             box.right = box.left + s.LicenseTextWidth + kFitSlack;
-        DrawLabel(LicenseCaption(), s.LinkFormat, p.Link, box, 1.0f);
+        DrawLabel(target, LicenseCaption(), s.LinkFormat, p.Link, box, 1.0f);
     }
     if (s.CustomPanelOpen)
-        DrawCustomPanelStill(b);
+        DrawCustomPanelStill(target, b);
 }
 
-void DrawWelcomeMoving(const D2D1_RECT_F &within) {
+void DrawWelcomeMoving(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
@@ -178,31 +178,31 @@ void DrawWelcomeMoving(const D2D1_RECT_F &within) {
     const auto drawn = [&within](int id) { return Meets(HoverReach(id), within); };
 
     if (drawn(ElemInstall))
-        DrawPillButton(ElemInstall, kCaptionInstall);
+        DrawPillButton(target, ElemInstall, kCaptionInstall);
     if (drawn(ElemAgree))
-        DrawCheckBox(ElemAgree, s.Options[OptionAgree - 1] != 0);
+        DrawCheckBox(target, ElemAgree, s.Options[OptionAgree - 1] != 0);
 
     const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
     const float underline = s.HoverLevel[ElemLicenseLink];
     if (underline > kHoverVisible && link.right > link.left && drawn(ElemLicenseLink)) {
         SetBrush(p.Link, HoverShown(underline));
-        s.RenderTarget->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
+        target->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
                                  D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
     }
 
     if (drawn(ElemCustomToggle)) {
         const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
-        DrawLabel(kCaptionCustom, s.CaptionFormat, toggle,
+        DrawLabel(target, kCaptionCustom, s.CaptionFormat, toggle,
                   D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
-        DrawChevron(toggle, b, r);
+        DrawChevron(target, toggle, b, r);
     }
 
     if (!s.CustomPanelOpen)
         return;
     if (drawn(ElemChangeDir))
-        DrawChangeButton(b);
+        DrawChangeButton(target, b);
     for (const PanelOption &option : kPanelOptions) {
         if (drawn(option.Element))
-            DrawCheckBox(option.Element, s.Options[option.Option - 1] != 0);
+            DrawCheckBox(target, option.Element, s.Options[option.Option - 1] != 0);
     }
 }

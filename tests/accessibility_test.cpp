@@ -4,8 +4,8 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "window/layout.h"
-#include "window/reading_order.h"
+#include "geometry/layout.h"
+#include "geometry/reading_order.h"
 
 #include <oleacc.h>
 

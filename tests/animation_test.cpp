@@ -4,9 +4,9 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "engine/seams.h"
+#include "state/seams.h"
 #include "render/animation.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "engine/seams.h"
+#include "state/seams.h"
 #include "render/resources.h"
 
 #include <climits>
@@ -200,29 +200,29 @@ TEST_F(AttachedCommands, ProgressRepaintsAtMostOnceIn30Ms) {
     TestSeams::TickSource = FakeTick;
     g_Tick = 100000;
     KSUiSetProgress(100);
-    EXPECT_EQ(100000u, g_LastRepaintTick);
+    EXPECT_EQ(100000u, g_State.LastRepaintTick);
     EXPECT_EQ(100000u, g_State.LastFrameTick) << "a repaint steps the clock";
 
     g_Tick += 10;
     KSUiSetProgress(200);
     EXPECT_EQ(200, g_State.ProgressTarget) << "every value is stored";
-    EXPECT_EQ(100000u, g_LastRepaintTick) << "but 10 ms later nothing is painted";
+    EXPECT_EQ(100000u, g_State.LastRepaintTick) << "but 10 ms later nothing is painted";
     EXPECT_EQ(100000u, g_State.LastFrameTick);
 
     g_Tick += 20;
     KSUiSetProgress(300);
-    EXPECT_EQ(100030u, g_LastRepaintTick);
+    EXPECT_EQ(100030u, g_State.LastRepaintTick);
 
     // Status and page always paint, and stamp the time for the progress throttle.
     g_Tick += 1;
     KSUiSetStatus(L"复制文件");
-    EXPECT_EQ(100031u, g_LastRepaintTick);
+    EXPECT_EQ(100031u, g_State.LastRepaintTick);
     g_Tick += 29;
     KSUiSetProgress(400);
-    EXPECT_EQ(100031u, g_LastRepaintTick);
+    EXPECT_EQ(100031u, g_State.LastRepaintTick);
     g_Tick += 1;
     KSUiSetState(KSUI_PAGE_INSTALLING);
-    EXPECT_EQ(100061u, g_LastRepaintTick);
+    EXPECT_EQ(100061u, g_State.LastRepaintTick);
 }
 
 TEST_F(AttachedCommands, BrandingRemeasuresTheLicenceLink) {

@@ -7,7 +7,7 @@
 
 #include "KestoUIEngine.h"
 #include "window/drag.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 #include <dwmapi.h>
 

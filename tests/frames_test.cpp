@@ -5,8 +5,8 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "engine/seams.h"
-#include "window/layout.h"
+#include "state/seams.h"
+#include "geometry/layout.h"
 
 #include <functional>
 
@@ -158,7 +158,7 @@ TEST_F(FramesTest, SlowFramesArePacedAndTheThrottleCountsFromTheirEnd) {
     const LONG first = TestSeams::PaintCount;
     KSUiSetProgress(300);
     ASSERT_EQ(first + 1, TestSeams::PaintCount);
-    EXPECT_EQ(PaintingClock(), g_LastRepaintTick) << "stamped at the end of the paint";
+    EXPECT_EQ(PaintingClock(), g_State.LastRepaintTick) << "stamped at the end of the paint";
     g_Now += 99;
     KSUiSetProgress(310);
     EXPECT_EQ(first + 1, TestSeams::PaintCount);

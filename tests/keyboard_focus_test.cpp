@@ -4,10 +4,10 @@
 // focused element's shape.
 #include "tests/paint_support.h"
 
-#include "render/frame.h"
+#include "render/frame_schedule.h"
 #include "window/keyboard_focus.h"
-#include "window/layout.h"
-#include "window/reading_order.h"
+#include "geometry/layout.h"
+#include "geometry/reading_order.h"
 
 #include <vector>
 

@@ -2,7 +2,8 @@
 // canvas. Rectangles must match to the float: painting and hit testing share them.
 #include "tests/host/test_host.h"
 
-#include "window/layout.h"
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
 
 #include <cmath>
 #include <limits>

@@ -3,7 +3,7 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "engine/seams.h"
+#include "state/seams.h"
 #include "window/window_proc.h"
 
 #include <dwmapi.h>

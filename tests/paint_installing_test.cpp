@@ -5,7 +5,7 @@
 #include "render/carousel.h"
 #include "render/installing_page.h"
 #include "render/resources.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 #include <cmath>
 

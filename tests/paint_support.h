@@ -4,12 +4,13 @@
 #pragma once
 
 #include "KestoUIEngine.h"
-#include "engine/seams.h"
-#include "engine/state.h"
+#include "state/seams.h"
+#include "state/state.h"
 #include "render/animation.h"
+#include "render/compositor.h"
 #include "render/resources.h"
 #include "tests/host/test_host.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 #include "window/scaling.h"
 
 #include <wincodec.h>

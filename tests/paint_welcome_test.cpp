@@ -1,9 +1,9 @@
 // The frame and the welcome page, read back from the screen after real paints.
 #include "tests/paint_support.h"
 
-#include "render/frame.h"
+#include "render/frame_schedule.h"
 #include "render/resources.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 using namespace TestHost;
 using namespace PaintSupport;

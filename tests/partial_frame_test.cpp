@@ -4,8 +4,8 @@
 // over the client area, shows, to the rounding of one step in a channel.
 #include "tests/paint_support.h"
 
-#include "render/frame.h"
-#include "window/layout.h"
+#include "render/frame_schedule.h"
+#include "geometry/layout.h"
 
 #include <sstream>
 

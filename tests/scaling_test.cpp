@@ -10,7 +10,7 @@
 #include "tests/paint_support.h"
 
 #include "KestoUIEngine.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 #include "window/scaling.h"
 
 #include <cstdlib>
@@ -106,13 +106,16 @@ TEST_F(ScalingTest, DirEditSitsOverItsFieldWithItsFont) {
     ASSERT_TRUE(edit);
     EXPECT_EQ(0x40000080 | WS_VISIBLE, GetWindowLongW(edit, GWL_STYLE) & (0x40000080 | WS_VISIBLE));
 
+    // The box covers the client pixels whose corners lie inside its design
+    // rectangle, as hit testing counts them. Opening the panel resized the
+    // window, and WM_SIZE set the scale to 614 / 1024: the box runs from 199.5
+    // to 823.5 units across (119.6 to 493.8 pixels) and from 781.8 to 810.2
+    // down (468.8 to 485.8).
     const RECT r = ChildRect(edit);
-    EXPECT_EQ(119, r.left);
+    EXPECT_EQ(120, r.left);
     EXPECT_EQ(469, r.top);
     EXPECT_EQ(374, r.right - r.left);
-    // Opening the panel resized the window, and WM_SIZE set the scale to 614 / 1024:
-    // 20 x B x 0.599609375 truncates to 16 (it would be 17 at exactly 0.6).
-    EXPECT_EQ(16, r.bottom - r.top);
+    EXPECT_EQ(17, r.bottom - r.top);
 
     const LOGFONTW font = EditFont(edit);
     EXPECT_EQ(-12, font.lfHeight);
@@ -128,10 +131,10 @@ TEST_F(ScalingTest, WmSizeTakesTheScaleFromTheClientWidth) {
         int editHeight;
     };
     const Case kCases[] = {
-        {1024, 745, 1.0f, 28},              // 20 x B at scale 1
-        {614, 447, kScaleFromWidth614, 16},
-        {0, 0, kScaleFromWidth614, 16},     // minimised: ignored
-        {0, 447, kScaleFromWidth614, 16},
+        {1024, 745, 1.0f, 29},              // 781.8 to 810.2 units at scale 1
+        {614, 447, kScaleFromWidth614, 17},
+        {0, 0, kScaleFromWidth614, 17},     // minimised: ignored
+        {0, 447, kScaleFromWidth614, 17},
     };
     Received().clear();
     for (const Case &c : kCases) {

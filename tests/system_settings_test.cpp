@@ -4,7 +4,7 @@
 #include "tests/paint_support.h"
 
 #include "render/palette.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 #include "window/taskbar.h"
 
 #include <shobjidl.h>

@@ -5,7 +5,7 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 #include "window/window_proc.h"
 
 #include <vector>

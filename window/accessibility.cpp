@@ -1,12 +1,13 @@
 #include "window/accessibility.h"
 
-#include "render/captions.h"
+#include "geometry/captions.h"
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
+#include "geometry/reading_order.h"
 #include "render/installing_page.h"
 #include "render/resources.h"
+#include "window/element_actions.h"
 #include "window/keyboard_focus.h"
-#include "window/layout.h"
-#include "window/reading_order.h"
-#include "window/window_proc.h"
 
 #include <oleacc.h>
 
@@ -14,7 +15,6 @@
 // IID_IAccessible, as an import thunk, and a link that takes that one passes
 // the address of code where a GUID belongs.
 
-#include <cmath>
 #include <new>
 
 namespace {
@@ -63,11 +63,6 @@ int OptionOf(int item) {
     }
 }
 
-UINT DefaultActionMessage() {
-    static const UINT msg = RegisterWindowMessageW(L"KestoUiDefaultAction");
-    return msg;
-}
-
 int ShownPercent() { return ProgressPercent(static_cast<float>(g_State.ProgressTarget)); }
 
 std::wstring PercentText(int percent) {
@@ -106,11 +101,9 @@ LONG ChildOfItem(int item) {
 }
 
 // Screen pixels of a design-unit rectangle: the pixels whose design
-// coordinates HitTest places inside it (left <= x < right).
+// coordinates HitTest places inside it.
 RECT ScreenRect(HWND window, const D2D1_RECT_F &r) {
-    const float scale = g_State.WindowScale;
-    RECT px = {static_cast<LONG>(std::ceil(r.left * scale)), static_cast<LONG>(std::ceil(r.top * scale)),
-               static_cast<LONG>(std::ceil(r.right * scale)), static_cast<LONG>(std::ceil(r.bottom * scale))};
+    RECT px = ClientFromDesign(r);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&px), 2);
     return px;
 }
@@ -417,7 +410,7 @@ class ClientAccessible final : public IAccessible {
         // The same refusal as a click: no install before the agreement is ticked.
         if (!ElementActionable(item))
             return E_ACCESSDENIED;
-        const UINT msg = DefaultActionMessage();
+        const UINT msg = g_State.DefaultActionMessage;
         if (msg == 0 || !PostMessageW(window_, msg, static_cast<WPARAM>(item), 0))
             return E_FAIL;
         return S_OK;
@@ -647,11 +640,6 @@ void AnnounceFocus(int item) {
 }
 
 // --- Default action ---
-
-bool IsDefaultActionMessage(UINT msg) {
-    const UINT registered = DefaultActionMessage();
-    return registered != 0 && msg == registered;
-}
 
 void RunDefaultAction(int element) {
     // Checked again: the page may have changed since the reader asked.

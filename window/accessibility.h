@@ -2,9 +2,10 @@
 // with one child per live item in reading order, and the events that tell a
 // reader what changed. Geometry and liveness come from layout.h and
 // reading_order.h; actions go through PerformElementAction like a click.
+// The events go out from the tick (window/tick.h), at most once per tick.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // WM_GETOBJECT: answers OBJID_CLIENT with the client object; false for every
 // other id (and when the object cannot be handed out), which goes on to the host.
@@ -17,10 +18,9 @@ void AnnounceChanges();
 // The keyboard focus moved to an item.
 void AnnounceFocus(int item);
 
-// A reader's default action arrives as this posted message, so that the host's
-// callback runs from the message loop as it does for a click, never inside the
-// reader's cross-process call.
-bool IsDefaultActionMessage(UINT msg);
+// A reader's default action arrives as DefaultActionMessage, posted, so that
+// the host's callback runs from the message loop as it does for a click, never
+// inside the reader's cross-process call.
 void RunDefaultAction(int element);
 
 // The window goes: every object handed out answers CO_E_OBJNOTCONNECTED from now on.

@@ -1,6 +1,7 @@
 #include "window/drag.h"
 
-#include "window/layout.h"
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
 #include "window/scaling.h"
 
 #include <dwmapi.h>
@@ -48,6 +49,14 @@ void DispatchThreadMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+// Publishes a new drag state and has the window thread take it over at once,
+// whenever it next reads its messages: the frame timer may be asleep.
+void PublishDragState(HWND host, LONG state) {
+    InterlockedExchange(&g_State.DragState, state);
+    if (host && g_State.TickMessage)
+        PostMessageW(host, g_State.TickMessage, 0, 0);
 }
 
 void MoveHostToGhost(HWND host) {
@@ -136,7 +145,7 @@ bool BeginDrag(DragThreadContext &t, HWND host, const RECT &r) {
 
     SetDwmBool(host, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE);
     SetDwmBool(host, DWMWA_CLOAK, TRUE);
-    InterlockedExchange(&g_State.DragState, DragMoving);
+    PublishDragState(host, DragMoving);
     return true;
 }
 
@@ -166,7 +175,7 @@ void FollowAndRelease(DragThreadContext &t, const RECT &r, POINT press) {
         g_State.GhostX = dropped.left;
         g_State.GhostY = dropped.top;
     }
-    InterlockedExchange(&g_State.DragState, DragReleased);
+    PublishDragState(g_State.HostWindow, DragReleased);
 
     // The ghost stays at the drop point until the host stands there.
     while (g_State.DragState != DragIdle && g_State.HostWindow) {

@@ -4,7 +4,7 @@
 // drop point at its next frame tick or host command.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 constexpr wchar_t kGhostClassName[] = L"KestoUiGhost";
 constexpr int kParkPosition = -32000;

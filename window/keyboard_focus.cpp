@@ -1,9 +1,9 @@
 #include "window/keyboard_focus.h"
 
-#include "render/frame.h"
+#include "geometry/reading_order.h"
+#include "render/frame_schedule.h"
 #include "window/accessibility.h"
-#include "window/reading_order.h"
-#include "window/window_proc.h"
+#include "window/element_actions.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // the engine leaves Space and Enter alone.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // The engine's part of a WM_KEYDOWN that the host's procedure has already seen.
 void OnHostKeyDown(WPARAM key, LPARAM flags);

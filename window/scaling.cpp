@@ -1,25 +1,14 @@
 #include "window/scaling.h"
 
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
 #include "render/frame_schedule.h"
+#include "render/render_target.h"
 #include "render/resources.h"
-#include "window/layout.h"
 
 #include <dwmapi.h>
 
 namespace {
-
-typedef UINT(WINAPI *GetDpiForWindowFn)(HWND);
-
-INIT_ONCE g_DpiLookupOnce = INIT_ONCE_STATIC_INIT;
-GetDpiForWindowFn g_GetDpiForWindow = nullptr;
-
-BOOL CALLBACK LookUpGetDpiForWindow(PINIT_ONCE, PVOID, PVOID *) {
-    // Looked up by name: older systems do not have it.
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
-        g_GetDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-            reinterpret_cast<void *>(GetProcAddress(user32, "GetDpiForWindow")));
-    return TRUE;
-}
 
 RECT WorkAreaOf(HWND window) {
     MONITORINFO info = {};
@@ -39,8 +28,7 @@ constexpr int kDwmCornerRound = 2;
 } // namespace
 
 UINT WindowDpi(HWND window) {
-    InitOnceExecuteOnce(&g_DpiLookupOnce, LookUpGetDpiForWindow, nullptr, nullptr);
-    UINT dpi = g_GetDpiForWindow ? g_GetDpiForWindow(window) : 0;
+    UINT dpi = g_State.GetDpiForWindow ? g_State.GetDpiForWindow(window) : 0;
     if (dpi == 0) {
         HDC dc = GetDC(window);
         if (dc) {
@@ -70,6 +58,21 @@ void UpdateScaleFactors(HWND window) {
     // Text keeps a readable physical size: z units show 0.85 * z * DPI / 96 pixels high.
     const float x = (dpiScale > 1.0f ? dpiScale : 1.0f) / s.WindowScale * 0.85f;
     s.ContentBoost = x < 1.0f ? 1.0f : (x < 2.0f ? x : 2.0f);
+    s.CurrentMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+}
+
+void FollowClientSize(UINT width, UINT height) {
+    EngineState &s = g_State;
+    // A minimised window reports 0 x 0: keep the scale and the target as they
+    // are, or the next resize or hit test would work from a scale of 0.
+    if (width == 0 || height == 0)
+        return;
+    ResizeRenderTarget(width, height);
+    // The canvas fills the client's width exactly: the scale is read back from
+    // the pixels the window got, not from the size it was asked to take.
+    s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
+    LayoutDirEdit();
+    RequestFrame();
 }
 
 void ApplyWindowSize(bool centre) {
@@ -100,7 +103,6 @@ void RelayoutForDisplay(bool recentre) {
     const float oldScale = s.WindowScale;
     const float oldBoost = s.ContentBoost;
     UpdateScaleFactors(s.HostWindow);
-    s.CurrentMonitor = MonitorFromWindow(s.HostWindow, MONITOR_DEFAULTTONEAREST);
     if (s.WindowScale == oldScale && s.ContentBoost == oldBoost)
         return;
     if (s.ContentBoost != oldBoost)
@@ -114,23 +116,14 @@ void LayoutDirEdit() {
     EngineState &s = g_State;
     if (!s.DirEdit)
         return;
-    const float scale = s.WindowScale;
-    const float b = s.ContentBoost;
-    const float bs = ButtonBoost();
-    const float centre = 745.0f + 36.0f * b;
+    const RECT r = ClientFromDesign(DirEditRect());
+    SetWindowPos(s.DirEdit, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    const int h = static_cast<int>(20.0f * b * scale);
-    const int w = static_cast<int>((964.0f - 98.0f * bs - 16.0f - (90.0f * b + 60.0f) - 24.0f) * scale);
-    const int left = static_cast<int>((90.0f * b + 60.0f + 12.0f) * scale);
-    const int top = static_cast<int>(centre * scale) - h / 2;
-    SetWindowPos(s.DirEdit, nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-
-    HFONT font = CreateFontW(-static_cast<int>(14.0f * b * scale + 0.5f), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT font = CreateFontW(-static_cast<int>(14.0f * s.ContentBoost * s.WindowScale + 0.5f), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                              DEFAULT_PITCH, L"Microsoft YaHei");
     SendMessageW(s.DirEdit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (s.DirEditFont)
-        DeleteObject(s.DirEditFont);
+    DeleteObjectAndNull(s.DirEditFont);
     s.DirEditFont = font;
 
     const bool shown = s.CurrentPage == PageWelcome && s.CustomPanelOpen;

@@ -3,9 +3,13 @@
 // its painted field, and the borderless DWM frame.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
+// WindowScale, ContentBoost and CurrentMonitor for the window's monitor and DPI.
 void UpdateScaleFactors(HWND window);
+// WM_SIZE: the canvas follows the client's width; the render target and the
+// EDIT box follow, and a new frame is asked for.
+void FollowClientSize(UINT width, UINT height);
 void ApplyWindowSize(bool centre);
 void RelayoutForDisplay(bool recentre);
 void LayoutDirEdit();

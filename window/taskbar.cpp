@@ -1,6 +1,6 @@
 #include "window/taskbar.h"
 
-#include "engine/seams.h"
+#include "state/seams.h"
 
 #include <shobjidl.h>
 
@@ -31,7 +31,6 @@ LONG WantedTaskbarValue() {
 
 void StartTaskbar() {
     EngineState &s = g_State;
-    s.TaskbarButtonMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
     // An elevated setup program would otherwise never hear the shell's message.
     if (s.TaskbarButtonMessage)
         ChangeWindowMessageFilterEx(s.HostWindow, s.TaskbarButtonMessage, MSGFLT_ALLOW, nullptr);

@@ -2,13 +2,13 @@
 // page, no progress on the other pages and after detach.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // What SyncTaskbar last sent when it was not a value: no progress.
 constexpr LONG kTaskbarNone = -2;
 
-// Registers for the shell's "TaskbarButtonCreated" message and, when the window
-// is already visible (its button exists), connects at once.
+// Lets the shell's "TaskbarButtonCreated" message through to the window and,
+// when the window is already visible (its button exists), connects at once.
 void StartTaskbar();
 // (Re)creates the taskbar object: at attach, and whenever the shell makes the
 // window's button again. When it cannot be created, the engine goes on without.

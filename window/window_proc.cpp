@@ -1,17 +1,18 @@
 #include "window/window_proc.h"
 
-#include "engine/lifecycle.h"
-#include "engine/system_settings.h"
-#include "render/animation.h"
-#include "render/frame.h"
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
+#include "render/compositor.h"
+#include "render/frame_schedule.h"
 #include "render/palette.h"
-#include "render/render_target.h"
 #include "window/accessibility.h"
-#include "window/drag.h"
+#include "window/attachment.h"
+#include "window/element_actions.h"
 #include "window/keyboard_focus.h"
-#include "window/layout.h"
 #include "window/scaling.h"
+#include "window/system_settings.h"
 #include "window/taskbar.h"
+#include "window/tick.h"
 
 #include <dwmapi.h>
 #include <windowsx.h>
@@ -50,21 +51,13 @@ int HitAt(LPARAM lParam) {
     return HitTest(p.x, p.y);
 }
 
-bool InstallBlocked(int id) { return id == ElemInstall && g_State.Options[OptionAgree - 1] == 0; }
-
-void CallBack(HostAction action) {
-    if (g_State.Callback)
-        g_State.Callback(action);
-}
-
-void Toggle(int &flag) { flag = flag == 0 ? 1 : 0; }
-
 // --- Reveal ---
 
 void Reveal(HWND window) {
     g_State.Revealed = true;
     SetCloak(window, FALSE);
     ApplyWindowFrame();
+    ScheduleTick();
 }
 
 bool CanReveal(HWND window) {
@@ -80,23 +73,8 @@ void OnRevealTimer(HWND window) {
     // ApplyWindowFrame disabled the system's transitions; give them back.
     const BOOL off = FALSE;
     DwmSetWindowAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &off, sizeof off);
-}
-
-void OnFrameTimer(HWND window) {
-    EngineState &s = g_State;
-    SyncDragState();
-    if (s.FrameReapplyPending && s.DragState == DragIdle) {
-        s.FrameReapplyPending = false;
-        ApplyWindowFrame();
-    }
-    if (s.DragState == DragIdle && MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
-        RelayoutForDisplay(false);
-    StepAnimation();
-    SyncTaskbar();
-    // A page at rest is not painted again; a moving one about 30 times a second
-    // at most, fewer when its frames are slow.
-    if (s.HostWindow && FrameDue())
-        InvalidateRect(window, nullptr, FALSE);
+    // The window is visible now: whatever waits for the screen gets its ticks.
+    ScheduleTick();
 }
 
 // --- Press and release ---
@@ -104,8 +82,11 @@ void OnFrameTimer(HWND window) {
 LRESULT OnPress(HWND window, LPARAM lParam) {
     EngineState &s = g_State;
     const int h = HitAt(lParam);
-    s.HoverElement = h;
-    if (h == ElemNone || InstallBlocked(h))
+    if (h != s.HoverElement) {
+        s.HoverElement = h;
+        ScheduleTick();
+    }
+    if (!ElementPressable(h))
         return 0;
     s.PressedElement = h;
     SetCapture(window);
@@ -130,65 +111,6 @@ LRESULT OnRelease(HWND window, LPARAM lParam) {
 }
 
 } // namespace
-
-// --- Element actions ---
-
-bool ElementActionable(int element) { return ElementLive(element) && !InstallBlocked(element); }
-
-void PerformElementAction(int element) {
-    EngineState &s = g_State;
-    switch (element) {
-    case ElemMinimize:
-        ShowWindow(s.HostWindow, SW_MINIMIZE);
-        break;
-    case ElemClose:
-        if (s.Decision == WaitPending)
-            s.Decision = WaitClosed;
-        else
-            CallBack(ActionClose);
-        break;
-    case ElemInstall:
-        if (s.Options[OptionAgree - 1] != 0)
-            CallBack(ActionInstall);
-        break;
-    case ElemAgree:
-        Toggle(s.Options[OptionAgree - 1]);
-        break;
-    case ElemLicenseLink:
-        CallBack(ActionShowLicense);
-        break;
-    case ElemCustomToggle:
-        s.CustomPanelOpen = !s.CustomPanelOpen;
-        ApplyWindowSize(false);
-        LayoutDirEdit();
-        break;
-    case ElemChangeDir:
-        CallBack(ActionChangeDir);
-        break;
-    case ElemOptDesktop:
-        Toggle(s.Options[OptionDesktopShortcut - 1]);
-        break;
-    case ElemOptStartMenu:
-        Toggle(s.Options[OptionStartMenu - 1]);
-        break;
-    case ElemOptAutoStart:
-        Toggle(s.Options[OptionAutoStart - 1]);
-        break;
-    case ElemLaunch:
-        if (s.Decision == WaitPending)
-            s.Decision = WaitLaunch;
-        else
-            CallBack(ActionLaunch);
-        break;
-    default:
-        break;
-    }
-    // The callback may have detached or destroyed the window.
-    if (s.HostWindow) {
-        AnnounceChanges();
-        RequestFrame();
-    }
-}
 
 // --- Installing and removing the procedure ---
 
@@ -222,33 +144,29 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     EngineState &s = g_State;
     if (window != s.HostWindow)
         return PassThrough(window, msg, wParam, lParam);
-    if (IsDefaultActionMessage(msg)) {
+    if (msg != 0 && msg == s.DefaultActionMessage) {
         RunDefaultAction(static_cast<int>(wParam));
         return 0;
     }
-    switch (msg) {
-    case WM_SIZE: {
-        const UINT width = LOWORD(lParam), height = HIWORD(lParam);
-        // A minimised window reports 0 x 0: keep the scale and the target as they
-        // are, or the next resize or hit test would work from a scale of 0.
-        if (!s.RenderTarget || width == 0 || height == 0)
-            return 0;
-        ResizeRenderTarget(width, height);
-        s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
-        LayoutDirEdit();
-        RequestFrame();
+    if (msg != 0 && msg == s.TickMessage) {
+        Tick(TickCause::FrameTimer);
         return 0;
     }
+    switch (msg) {
+    case WM_SIZE:
+        FollowClientSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
 
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(window, &ps);
-        PaintFrame();
+        PaintFrame(FocusRingItem());
         EndPaint(window, &ps);
         // A window that was visible before it was attached has ShowTick 0 and is
         // revealed by its first paint.
         if (CanReveal(window) && NowTick() - s.ShowTick >= kRevealAfterShowMs)
             Reveal(window);
+        ScheduleTick();
         return 0;
     }
 
@@ -259,14 +177,14 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         if (wParam) {
             s.ShowTick = NowTick();
             ApplyWindowFrame();
-            PaintFrame();
+            PaintFrame(FocusRingItem());
             UpdateWindow(window);
             SetTimer(window, kRevealTimerId, kRevealTimerMs, nullptr);
         }
         return Forward(window, msg, wParam, lParam);
 
     case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT && s.HoverElement != ElemNone && !InstallBlocked(s.HoverElement)) {
+        if (LOWORD(lParam) == HTCLIENT && ElementPressable(s.HoverElement)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return 1;
         }
@@ -276,8 +194,15 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         const WINDOWPOS *pos = reinterpret_cast<const WINDOWPOS *>(lParam);
         // Our own frame changes are marked by FrameApplying; anybody else's after
         // the reveal is answered by applying the frame again at the next tick.
-        if (pos && (pos->flags & SWP_FRAMECHANGED) && !s.FrameApplying && s.Revealed)
+        if (pos && (pos->flags & SWP_FRAMECHANGED) && !s.FrameApplying && s.Revealed) {
             s.FrameReapplyPending = true;
+            ScheduleTick();
+        }
+        // A window moved to another monitor takes that monitor's scale. During
+        // a drag the host waits off screen, and the drop looks for itself.
+        if (pos && !(pos->flags & SWP_NOMOVE) && s.DragState == DragIdle &&
+            MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != s.CurrentMonitor)
+            RelayoutForDisplay(false);
         return Forward(window, msg, wParam, lParam);
     }
 
@@ -324,7 +249,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (wParam == kFrameTimerId) {
-            OnFrameTimer(window);
+            Tick(TickCause::FrameTimer);
             return 0;
         }
         return Forward(window, msg, wParam, lParam);
@@ -346,6 +271,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
             // only what moved; only the pressed look changes at once.
             if (s.PressedElement != ElemNone)
                 RequestFrame();
+            ScheduleTick();
         }
         if (!s.LeaveTracking) {
             TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
@@ -375,6 +301,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
             s.HoverElement = ElemNone;
             if (s.PressedElement != ElemNone)
                 RequestFrame();
+            ScheduleTick();
         }
         return 0;
 
@@ -414,7 +341,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
 
     default:
         // The shell made the window's taskbar button (again, after a restart of the shell).
-        if (msg == s.TaskbarButtonMessage && msg != 0)
+        if (msg != 0 && msg == s.TaskbarButtonMessage)
             ConnectTaskbar();
         return Forward(window, msg, wParam, lParam);
     }

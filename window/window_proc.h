@@ -1,8 +1,9 @@
 // The host window's replacement procedure: painting, the frame and reveal
-// timers, the borderless frame, hover, press and release, and element actions.
+// timers, the borderless frame, hover, press and release. What a click does is
+// window/element_actions.h; what a tick does is window/tick.h.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -14,9 +15,3 @@ void HookWindowProc(HWND window);
 // HostWndProc, still in their chain, passes every message through from then on.
 void UnhookWindowProc(HWND window);
 
-// Runs the action of one element: changes engine state or calls the host back.
-void PerformElementAction(int element);
-
-// Whether a click, a key or a screen reader may run the element's action now:
-// it is live, and it is not the install button while the agreement is unticked.
-bool ElementActionable(int element);

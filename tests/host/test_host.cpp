@@ -1,7 +1,7 @@
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 #include <shellapi.h>
 #include <wincodec.h>
@@ -268,7 +268,7 @@ void ResetEngine() {
     HINSTANCE module = g_State.Module;
     g_State = EngineState{};
     g_State.Module = module;
-    g_LastRepaintTick = 0;
+    g_State.LastRepaintTick = 0;
     g_Actions.clear();
 }
 

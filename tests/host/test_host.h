@@ -3,7 +3,7 @@
 // pixels read back from the screen.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 #include <gtest/gtest.h>
 

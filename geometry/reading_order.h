@@ -3,7 +3,7 @@
 // Geometry comes from layout.h; nothing here keeps a copy of it.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Items beyond the eleven elements (ElementId 1..11 are items too).
 enum ReadingItem : int {

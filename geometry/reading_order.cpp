@@ -1,6 +1,6 @@
-#include "window/reading_order.h"
+#include "geometry/reading_order.h"
 
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // inside it.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // What element id's hover level or press can change: the element with its
 // disc, outline or underline.
@@ -19,8 +19,8 @@ D2D1_RECT_F StatusReach(float textWidth);
 // reaches, written to out; returns 2.
 int ProgressReaches(D2D1_RECT_F out[2]);
 
-// The focus ring with its halo; empty while no ring is shown.
-D2D1_RECT_F FocusRingReach();
+// The focus ring with its halo around item; empty for 0, while no ring is shown.
+D2D1_RECT_F FocusRingReach(int item);
 
 // Whether two canvas rectangles share any point: a pass draws a part only
 // where its reach meets the pass.
@@ -29,6 +29,6 @@ bool Meets(const D2D1_RECT_F &a, const D2D1_RECT_F &b);
 // A rectangle that every reach meets: a frame drawn whole.
 constexpr D2D1_RECT_F kWholeCanvas = {-1.0e9f, -1.0e9f, 1.0e9f, 1.0e9f};
 
-// Every moving part of the current page, up to capacity of them; returns how
-// many were written.
-int MovingPartReaches(D2D1_RECT_F *out, int capacity);
+// Every moving part of the current page, with the focus ring around
+// ringItem (0: none), up to capacity of them; returns how many were written.
+int MovingPartReaches(D2D1_RECT_F *out, int capacity, int ringItem);

@@ -3,7 +3,7 @@
 // animation (off: every animation stands at its target after one step).
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Reads both settings and the colours that follow from them. At attach, and
 // again whenever the system announces a change of settings or colours; a change

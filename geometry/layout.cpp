@@ -1,4 +1,4 @@
-#include "window/layout.h"
+#include "geometry/layout.h"
 
 // All arithmetic here is single precision and written in the order the
 // rectangles are defined: that order decides the float results, and painting
@@ -26,6 +26,13 @@ D2D1_RECT_F DirFieldRect() {
     const float d = DirRowTop();
     // Ends 16 units before the change button.
     return {60.0f + 90.0f * b, d, 964.0f - 98.0f * ButtonBoost() - 16.0f, d + 30.0f * b};
+}
+
+D2D1_RECT_F DirEditRect() {
+    const float b = g_State.ContentBoost;
+    const D2D1_RECT_F field = DirFieldRect();
+    const float centre = 745.0f + 36.0f * b;
+    return {field.left + 12.0f, centre - 10.0f * b, field.right - 12.0f, centre + 10.0f * b};
 }
 
 D2D1_RECT_F StatusLineRect() { return {60.0f, 610.0f, 800.0f, 610.0f + 26.0f * g_State.ContentBoost}; }
@@ -137,9 +144,3 @@ int HitTest(float x, float y) {
     return ElemNone;
 }
 
-D2D1_POINT_2F DesignFromClient(int x, int y) {
-    const float scale = g_State.WindowScale;
-    return {static_cast<float>(x) / scale, static_cast<float>(y) / scale};
-}
-
-D2D1_RECT_F Inflated(const D2D1_RECT_F &r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }

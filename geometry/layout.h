@@ -2,7 +2,7 @@
 // exist on which page, and what is under a point.
 #pragma once
 
-#include "engine/state.h"
+#include "state/state.h"
 
 // Buttons grow only 35 % as fast as text: (ContentBoost - 1) * 0.35 + 1.
 float ButtonBoost();
@@ -18,6 +18,9 @@ float OptionRowTop();
 // status line and progress track: not elements, but a screen reader and the
 // focus ring need them in the same geometry.
 D2D1_RECT_F DirFieldRect();
+// The EDIT box itself, inside its field: 12 units in from either end, 20 * B
+// high around the field's middle.
+D2D1_RECT_F DirEditRect();
 D2D1_RECT_F StatusLineRect();
 D2D1_RECT_F ProgressTrackRect();
 
@@ -27,9 +30,3 @@ D2D1_RECT_F ElementRect(int id);
 bool ElementLive(int id);
 // First live element containing the point, or 0.
 int HitTest(float x, float y);
-
-// r grown by `by` design units on every side.
-D2D1_RECT_F Inflated(const D2D1_RECT_F &r, float by);
-
-// Client pixels to design units, for the window procedure and the drag thread.
-D2D1_POINT_2F DesignFromClient(int x, int y);

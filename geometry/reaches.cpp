@@ -1,8 +1,8 @@
-#include "render/moving_parts.h"
+#include "geometry/reaches.h"
 
-#include "window/keyboard_focus.h"
-#include "window/layout.h"
-#include "window/reading_order.h"
+#include "geometry/layout.h"
+#include "geometry/pixels.h"
+#include "geometry/reading_order.h"
 
 namespace {
 
@@ -43,14 +43,13 @@ int ProgressReaches(D2D1_RECT_F out[2]) {
     return 2;
 }
 
-D2D1_RECT_F FocusRingReach() {
-    const int item = FocusRingItem();
+D2D1_RECT_F FocusRingReach(int item) {
     if (item == 0)
         return {0.0f, 0.0f, 0.0f, 0.0f};
     return Inflated(ItemRect(item), kRingMargin * Boost());
 }
 
-int MovingPartReaches(D2D1_RECT_F *out, int capacity) {
+int MovingPartReaches(D2D1_RECT_F *out, int capacity, int ringItem) {
     int n = 0;
     for (int id = ElemMinimize; id <= ElemLaunch && n < capacity; ++id) {
         if (ElementLive(id))
@@ -60,7 +59,7 @@ int MovingPartReaches(D2D1_RECT_F *out, int capacity) {
         out[n++] = StatusReach(g_State.StatusTextWidth);
         n += ProgressReaches(out + n);
     }
-    const D2D1_RECT_F ring = FocusRingReach();
+    const D2D1_RECT_F ring = FocusRingReach(ringItem);
     if (ring.right > ring.left && n < capacity)
         out[n++] = ring;
     return n;

@@ -1,9 +1,9 @@
-#include "engine/system_settings.h"
+#include "window/system_settings.h"
 
-#include "engine/seams.h"
-#include "render/frame.h"
+#include "render/compositor.h"
+#include "render/frame_schedule.h"
 #include "render/palette.h"
-#include "render/resources.h"
+#include "state/seams.h"
 
 #include <cstring>
 
@@ -41,8 +41,7 @@ void ReadSystemSettings() {
     const bool colorsChanged = std::memcmp(&before, &s.Colors, sizeof before) != 0;
     if (colorsChanged || !s.DirEditBrush) {
         // The EDIT box is painted by the system with this brush (WM_CTLCOLOREDIT).
-        if (s.DirEditBrush)
-            DeleteObject(s.DirEditBrush);
+        DeleteObjectAndNull(s.DirEditBrush);
         s.DirEditBrush = CreateSolidBrush(ColorRefFrom(s.Colors.DirBox));
         if (s.DirEdit)
             InvalidateRect(s.DirEdit, nullptr, TRUE);
