@@ -10,7 +10,8 @@ void RefreshNow(bool throttled) {
     // A throttled call only stores its value, and sees that the frame timer
     // will show it: the timer, or the first call after the pause, paints.
     if (!HostRepaintDue(throttled)) {
-        if (g_State.HostWindow)
+        // Most such calls come while the timer runs at its frame rate already.
+        if (g_State.HostWindow && g_State.FrameTimerMs != kFrameTimerMs)
             ScheduleTick();
         return;
     }

@@ -8,6 +8,9 @@
 #include "engine/lifecycle.h"
 #include "process/process.h"
 
+// The header promises hosts the EDIT box's identifier; the engine gives it.
+static_assert(KSUI_DIR_EDIT_ID == kDirEditId, "the directory box keeps its published identifier");
+
 namespace {
 
 template <class F> int Guarded(int fallback, F body) noexcept {

@@ -41,6 +41,12 @@ extern "C" {
 #define KSUI_ACTION_LAUNCH       4 /* launch button, outside KSUiWaitDone */
 #define KSUI_ACTION_SHOW_LICENSE 5 /* licence link */
 
+/* The directory box: a child EDIT control of the host window with this control
+ * identifier, from KSUiAttach to KSUiDetach. It holds what the user typed
+ * (KSUiGetDir reads it); a host that hides or restyles its own children can
+ * tell it apart by this identifier. */
+#define KSUI_DIR_EDIT_ID 1001
+
 /* Results of KSUiWaitDone. */
 #define KSUI_WAIT_CLOSED 0
 #define KSUI_WAIT_LAUNCH 1

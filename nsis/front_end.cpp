@@ -16,8 +16,6 @@ constexpr UINT kNotifyOuterNext = WM_USER + 0x8; // the installer moves between 
 // Controls of the instfiles page.
 constexpr int kNsisProgress = 1004;
 constexpr int kNsisStatus = 1006;
-// The engine's directory edit control inside the host window.
-constexpr int kEngineDirEdit = 1001;
 
 constexpr UINT kRelayCall = WM_APP + 0x4B53;
 const wchar_t kRelayClass[] = L"KestoUiNsisRelay";
@@ -84,7 +82,7 @@ bool HasClass(HWND window, const wchar_t *name) {
 
 // --- NSIS's own controls stay hidden while the engine paints ---
 
-bool IsEngineControl(HWND child) { return GetDlgCtrlID(child) == kEngineDirEdit && HasClass(child, L"Edit"); }
+bool IsEngineControl(HWND child) { return GetDlgCtrlID(child) == KSUI_DIR_EDIT_ID && HasClass(child, L"Edit"); }
 
 // The style bit, not IsWindowVisible: before NSIS first shows its window every
 // child counts as invisible, though it would appear with the window.

@@ -6,6 +6,9 @@ namespace {
 
 constexpr float kFirstStepSeconds = 0.016f;
 constexpr float kMaxStepSeconds = 0.1f; // a stall never makes an animation jump further
+// After a rest, when no frame timer ran, the first step is one frame at most:
+// the animation starts from the change, not from the last step long ago.
+constexpr float kFrameSeconds = static_cast<float>(kFrameTimerMs) / 1000.0f;
 constexpr float kHoverRate = 12.0f;
 constexpr float kProgressRate = 6.0f;
 constexpr float kProgressSnap = 0.4f;
@@ -30,7 +33,9 @@ void StepAnimation() {
     if (s.LastFrameTick != 0)
         dt = static_cast<float>(now - s.LastFrameTick) / 1000.0f;
     s.LastFrameTick = now;
-    const float d = dt <= kMaxStepSeconds ? dt : kMaxStepSeconds;
+    const float cap = s.AnimationRested ? kFrameSeconds : kMaxStepSeconds;
+    s.AnimationRested = false;
+    const float d = dt <= cap ? dt : cap;
 
     // --- Hover levels; with reduced motion they change at once ---
     const float k = s.ReducedMotion || kHoverRate * d >= 1.0f ? 1.0f : kHoverRate * d;

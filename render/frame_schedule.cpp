@@ -103,10 +103,10 @@ void ScheduleTick() {
         KillTimer(s.HostWindow, kFrameTimerId);
     else
         SetTimer(s.HostWindow, kFrameTimerId, ms, nullptr);
-    // Nothing moved while the timer slept or waited for the carousel, and
-    // nothing is to catch up: the next step starts the clock afresh.
+    // Nothing moved while the timer slept or waited for the carousel: the next
+    // step is as long as one frame at most, not the whole pause.
     if (ms != kFrameTimerMs)
-        s.LastFrameTick = 0;
+        s.AnimationRested = true;
     s.FrameTimerMs = ms;
 }
 

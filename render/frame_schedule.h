@@ -38,8 +38,8 @@ UINT NextTickMs();
 
 // Arms the frame timer for NextTickMs, or kills it: called after every change
 // that may start something moving, and by every tick. Sets the timer only when
-// its period changes. The animation clock stops with the timer, so the first
-// step after a rest is a short one, not a jump.
+// its period changes. Whenever it stops running at its frame rate, it marks
+// the animation as rested (StepAnimation).
 void ScheduleTick();
 
 // The host commands' decision: an unthrottled command may always paint; a

@@ -189,7 +189,8 @@ struct EngineState {
     int NextSlide = -1;                             // StepAnimation, KSUiSetState
     float SlideFade = 0.0f;                         // StepAnimation, KSUiSetState
     ULONGLONG SlideShownAt = 0;                     // StepAnimation, KSUiSetState; 0 = not yet timed
-    ULONGLONG LastFrameTick = 0;                    // StepAnimation, ScheduleTick; 0 = no step yet
+    ULONGLONG LastFrameTick = 0;                    // StepAnimation; 0 = no step yet
+    bool AnimationRested = false;                   // ScheduleTick sets it, StepAnimation clears it
 
     // --- Compositor: drawing resources and the frames made with them ---
     ID2D1Factory *D2DFactory = nullptr;             // CreateDeviceIndependentResources/Release...

@@ -175,6 +175,68 @@ TEST_F(FramesTest, SlowFramesArePacedAndTheThrottleCountsFromTheirEnd) {
     EXPECT_EQ(settled, TestSeams::PaintCount);
 }
 
+// The frame timer runs only while something moves, a frame is wanted or the
+// carousel waits for its next slide; a page at rest has no timer at all, so it
+// never wakes the host's thread.
+TEST_F(FramesTest, TheFrameTimerRunsOnlyWhileSomethingMovesOrWaits) {
+    HWND window = window_;
+    const auto click = [window](int element) {
+        Click(window, ElementCentre(element).x, ElementCentre(element).y);
+    };
+    const UINT kNone = 0;
+    const UINT kHold = 1; // the rest of the carousel's 2.8 s hold: more than a frame, at most 2801 ms
+    const UINT kTick = kFrameTimerMs;
+    // Right after the change, and once it has come to rest.
+    const struct {
+        const char *Name;
+        std::function<void()> Change;
+        UINT After;
+        UINT AtRest;
+    } rows[] = {
+        {"hover onto the close button", [window] {
+             SendMouse(window, WM_MOUSEMOVE, ElementCentre(ElemClose).x, ElementCentre(ElemClose).y);
+         }, kTick, kNone},
+        {"hover away", [window] { SendMouse(window, WM_MOUSEMOVE, 100.0f, 300.0f); }, kTick, kNone},
+        {"panel", [click] { click(ElemCustomToggle); }, kTick, kNone},
+        {"directory", [] { KSUiSetDir(L"D:\\Elsewhere"); }, kTick, kNone},
+        {"installing page", [] { KSUiSetState(KSUI_PAGE_INSTALLING); }, kTick, kHold},
+        {"progress", [] { KSUiSetProgress(420); }, kTick, kHold},
+        {"a throttled progress call only stores, and has the timer show it", [] {
+             KSUiSetProgress(500);
+             KSUiSetProgress(510);
+         }, kTick, kHold},
+        // Painted within the command, and nothing on it moves afterwards.
+        {"finished page", [] { KSUiSetState(KSUI_PAGE_FINISHED); }, kNone, kNone},
+    };
+    ASSERT_TRUE(ComesToRest());
+    EXPECT_EQ(kNone, g_State.FrameTimerMs) << "the welcome page after its first frame";
+    for (const auto &row : rows) {
+        row.Change();
+        EXPECT_EQ(row.After, g_State.FrameTimerMs) << row.Name << ", right after the change";
+        ASSERT_TRUE(ComesToRest()) << row.Name;
+        if (row.AtRest == kHold) {
+            EXPECT_GT(g_State.FrameTimerMs, kFrameTimerMs) << row.Name;
+            EXPECT_LE(g_State.FrameTimerMs, 2801u) << row.Name;
+        } else {
+            EXPECT_EQ(kNone, g_State.FrameTimerMs) << row.Name;
+        }
+    }
+}
+
+// After a rest the animation starts from the change: a command that comes
+// long after the last frame eases the bar by one frame, and does not jump as
+// if all that time had passed.
+TEST_F(FramesTest, TheFirstStepAfterARestIsShort) {
+    KSUiSetState(KSUI_PAGE_INSTALLING);
+    ASSERT_TRUE(ComesToRest());
+    g_Now += 10000;
+    g_State.LastRepaintTick = 0;
+    KSUiSetProgress(500);
+    // One frame's ease (6 per second for 33 ms), not the 0.1 s that a step
+    // after a stall is capped at.
+    EXPECT_NEAR(500.0f * 6.0f * 0.033f, g_State.ProgressShown, 0.01f);
+}
+
 // A host busy installing lets the window breathe by pumping until its queue is
 // empty. The loop must come back in every state of the window; it runs on the
 // real clock, and is cut off (and fails) only after 30 s.

@@ -1,7 +1,10 @@
-// Frames through the DC render target redraw only what changed: the reach of
-// a moving hover level or progress bar, the hero area of a cross-fade. After
-// every such frame the window must show what a frame drawn whole, in one pass
-// over the client area, shows, to the rounding of one step in a channel.
+// Frames are composed from the still layers and the moving parts. Through the
+// DC render target they redraw only what changed: the reach of a moving hover
+// level or progress bar, the hero area of a cross-fade. Through the window's
+// own target they compose the whole client from the layers, blending two of
+// them during a fade. Either way, after every frame the window must show what
+// a frame drawn whole, in one pass over the client area without layers, shows,
+// to the rounding of one step in a channel.
 #include "tests/paint_support.h"
 
 #include "render/frame_schedule.h"
@@ -14,11 +17,12 @@ using namespace PaintSupport;
 
 namespace {
 
-class PartialFrameTest : public PaintTest {
+// The parameter picks the present path: 1 the DC target, 0 the window's own.
+class PartialFrameTest : public PaintTest, public ::testing::WithParamInterface<int> {
   protected:
     void SetUp() override {
         PaintTest::SetUp();
-        TestSeams::ForcedDcRenderTarget = 1;
+        TestSeams::ForcedDcRenderTarget = GetParam();
         // Pictures with detail everywhere, so that a blend or a missed pixel shows.
         const std::wstring folder = FreshFolder(L"partial_frames");
         for (UINT n = 1; n <= 5; ++n)
@@ -79,7 +83,7 @@ class PartialFrameTest : public PaintTest {
     }
 };
 
-TEST_F(PartialFrameTest, EveryRunOfChangesEndsAsAWholeFrameWould) {
+TEST_P(PartialFrameTest, EveryRunOfChangesEndsAsAWholeFrameWould) {
     const struct {
         const char *Name;
         std::function<void()> Arrange;
@@ -154,5 +158,10 @@ TEST_F(PartialFrameTest, EveryRunOfChangesEndsAsAWholeFrameWould) {
         Repaint(window_);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(PresentPaths, PartialFrameTest, ::testing::Values(1, 0),
+                         [](const ::testing::TestParamInfo<int> &path) {
+                             return std::string(path.param ? "DcTarget" : "WindowTarget");
+                         });
 
 } // namespace

@@ -194,6 +194,36 @@ TEST_F(ScalingTest, DpiChangedMovesToTheSuggestedCornerOnly) {
     EXPECT_EQ(0, CountReceived(WM_DPICHANGED));
 }
 
+// Xvfb has one monitor, so "another monitor" is the record remembering a
+// different one: a move must notice it from the move itself, without a timer,
+// and take the scale of the monitor the window stands on. A drag parks the
+// host off screen; its moves are not the window's own.
+TEST_F(ScalingTest, AMoveToAnotherMonitorIsNoticedFromTheMoveItself) {
+    HMONITOR here = MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+    const HMONITOR elsewhere = reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(0x4B53));
+    const struct {
+        const char *name;
+        LONG dragState;
+        UINT flags;
+        bool relaid;
+    } kCases[] = {
+        {"a move", DragIdle, 0, true},
+        {"a change of size alone", DragIdle, SWP_NOMOVE, false},
+        {"a move while a drag parks the host", DragMoving, 0, false},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.name);
+        g_State.CurrentMonitor = elsewhere;
+        g_State.WindowScale = 0.75f;
+        InterlockedExchange(&g_State.DragState, c.dragState);
+        SetWindowPos(window_, nullptr, 40, 50, 614, 447, SWP_NOZORDER | SWP_NOACTIVATE | c.flags);
+        InterlockedExchange(&g_State.DragState, DragIdle);
+        EXPECT_EQ(c.relaid ? here : elsewhere, g_State.CurrentMonitor);
+        EXPECT_EQ(c.relaid ? 0.6f : 0.75f, g_State.WindowScale);
+    }
+    g_State.CurrentMonitor = here;
+}
+
 // --- 144 DPI, in a second process ---
 
 const wchar_t kChildVariable[] = L"KSUI_DPI_CHILD";

@@ -30,11 +30,9 @@ constexpr int kDwmCornerRound = 2;
 UINT WindowDpi(HWND window) {
     UINT dpi = g_State.GetDpiForWindow ? g_State.GetDpiForWindow(window) : 0;
     if (dpi == 0) {
-        HDC dc = GetDC(window);
-        if (dc) {
-            dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSX));
-            ReleaseDC(window, dc);
-        }
+        const ScopedWindowDc dc(window, GetDC(window));
+        if (dc.Get())
+            dpi = static_cast<UINT>(GetDeviceCaps(dc.Get(), LOGPIXELSX));
     }
     return dpi;
 }

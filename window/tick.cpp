@@ -42,7 +42,8 @@ void Tick(TickCause cause) {
         // call paint again.
         s.LastRepaintTick = NowTick();
     }
-    // The host, or a callback inside the paint, may have let go of the window.
+    // What still moves keeps the timer going; a page at rest stops it. The
+    // host, or a callback inside the paint, may have let go of the window.
     if (s.HostWindow)
         ScheduleTick();
 }
