@@ -6,10 +6,14 @@
 #include "engine/commands.h"
 #include "engine/folder_picker.h"
 #include "engine/lifecycle.h"
+#include "engine/texts.h"
 #include "process/process.h"
 
 // The header promises hosts the EDIT box's identifier; the engine gives it.
 static_assert(KSUI_DIR_EDIT_ID == kDirEditId, "the directory box keeps its published identifier");
+static_assert(KSUI_READING_ORDER_OF_LANGUAGE == ReadingOrderOfLanguage && KSUI_READING_LTR == ReadingLeftToRight &&
+                  KSUI_READING_RTL == ReadingRightToLeft,
+              "the published reading orders are the engine's");
 
 namespace {
 
@@ -87,5 +91,25 @@ int KSUI_CALL KSUiKillApp(const wchar_t *exeName, int waitMs) {
 }
 
 int KSUI_CALL KSUiProcReport(wchar_t *buffer, int capacity) { return ProcReport(buffer, capacity); }
+
+int KSUI_CALL KSUiSetLanguage(const wchar_t *tag) {
+    return Guarded(0, [&] { return SetLanguage(tag); });
+}
+
+int KSUI_CALL KSUiSetText(const wchar_t *id, const wchar_t *text) {
+    return Guarded(0, [&] { return SetText(id, text); });
+}
+
+int KSUI_CALL KSUiLoadTexts(const wchar_t *path) {
+    return Guarded(0, [&] { return LoadTexts(path); });
+}
+
+int KSUI_CALL KSUiGetText(const wchar_t *id, wchar_t *buffer, int capacity) {
+    return Guarded(0, [&] { return GetText(id, buffer, capacity); });
+}
+
+int KSUI_CALL KSUiSetReadingOrder(int order) {
+    return Guarded(0, [&] { return SetReadingOrder(order); });
+}
 
 } // extern "C"

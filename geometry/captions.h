@@ -1,22 +1,26 @@
-// The texts painted on the canvas. A screen reader is told the very same texts,
-// so each is written once, here.
+// The texts the canvas paints and a screen reader hears: one lookup for both,
+// so a reader is always told what the user sees. A text comes from the host
+// (KSUiSetText, KSUiLoadTexts), else from the chosen built-in language, else
+// from the default language (geometry/languages.h).
 #pragma once
 
 #include "state/state.h"
 
-constexpr const wchar_t *kCaptionMinimize = L"最小化"; // the title buttons paint symbols only
-constexpr const wchar_t *kCaptionClose = L"关闭";
-constexpr const wchar_t *kCaptionInstall = L"快速安装";
-constexpr const wchar_t *kCaptionAgree = L"我已阅读并同意";
-constexpr const wchar_t *kCaptionCustom = L"自定义安装";
-constexpr const wchar_t *kCaptionLocation = L"安装位置";
-constexpr const wchar_t *kCaptionChangeDir = L"更改";
-constexpr const wchar_t *kCaptionDesktop = L"桌面快捷方式";
-constexpr const wchar_t *kCaptionStartMenu = L"添加到开始菜单";
-constexpr const wchar_t *kCaptionAutoStart = L"开机自动启动";
-constexpr const wchar_t *kCaptionLaunch = L"立即体验";
+#include <string>
 
-// The licence link's caption: the host's text, or the built-in one.
-inline const wchar_t *LicenseCaption() {
-    return g_State.LicenseLinkText.empty() ? L"《用户许可协议》" : g_State.LicenseLinkText.c_str();
-}
+// The text of id as it shows now; never null.
+const wchar_t *Caption(int id);
+
+// The name hosts use for a text ("QuickInstall", ...); null for an unknown id.
+const wchar_t *TextName(int id);
+// The text id of a name, compared without regard to case; -1 when there is none.
+int TextIdOf(const wchar_t *name, size_t length);
+
+// The licence link's caption: the host's branding caption, or the language's.
+const wchar_t *LicenseCaption();
+
+// A whole percent in the language's format ("45%").
+std::wstring PercentText(int percent);
+
+// Whether a percent format is usable: it holds the placeholder "{0}" exactly once.
+bool ValidPercentFormat(const std::wstring &format);

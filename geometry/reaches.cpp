@@ -27,19 +27,12 @@ bool Meets(const D2D1_RECT_F &a, const D2D1_RECT_F &b) {
 
 D2D1_RECT_F HoverReach(int id) { return Inflated(ElementRect(id), kPartMargin * Boost()); }
 
-D2D1_RECT_F StatusReach(float textWidth) {
-    const D2D1_RECT_F status = StatusLineRect();
-    const float right = status.left + textWidth < kCanvasWidth ? status.left + textWidth : kCanvasWidth;
-    return Inflated({status.left, status.top, right, status.bottom}, kPartMargin * Boost());
-}
+D2D1_RECT_F StatusReach(float textWidth) { return Inflated(StatusTextRect(textWidth), kPartMargin * Boost()); }
 
 int ProgressReaches(D2D1_RECT_F out[2]) {
-    const D2D1_RECT_F status = StatusLineRect();
-    const D2D1_RECT_F track = ProgressTrackRect();
     const float margin = kPartMargin * Boost();
-    // The percentage stands in the status row, right-aligned at the track's end.
-    out[0] = Inflated({status.right, status.top, track.right, status.bottom}, margin);
-    out[1] = Inflated(track, margin);
+    out[0] = Inflated(PercentRect(), margin);
+    out[1] = Inflated(ProgressTrackRect(), margin);
     return 2;
 }
 

@@ -94,6 +94,71 @@ int  KSUI_CALL KSUiIsAppRunning(const wchar_t *exeName);
 int  KSUI_CALL KSUiKillApp(const wchar_t *exeName, int waitMs);
 int  KSUI_CALL KSUiProcReport(wchar_t *buffer, int capacity);
 
+/* Languages and texts. Everything here is additive: a host that calls none of
+ * it gets the Simplified Chinese front end. All of it works before and after
+ * KSUiAttach; an attached window shows a change at once. Each function returns
+ * 1 when it took effect and 0 when it did not, with the reason in
+ * KSUiLastError; a refused call changes nothing already set.
+ *
+ * Built-in languages, chosen by BCP 47 tag (the primary subtag decides, case
+ * does not matter): "zh-CN" (the default), "en-US", "ar" and "he" (Hebrew;
+ * "iw" too). Arabic and Hebrew read from right to left: the whole canvas is
+ * mirrored (title buttons on the left, the agreement box right of its text,
+ * the bar filling from the right, the directory box reading from the right);
+ * the hero pictures are not. */
+int  KSUI_CALL KSUiSetLanguage(const wchar_t *bcp47Tag);
+
+/* One text by its id; a null or empty text gives the id back to the chosen
+ * language. Ids, case-insensitive:
+ *   Minimize, Close         names of the two title buttons (they paint symbols)
+ *   QuickInstall            the install button
+ *   Agree                   the agreement caption; the licence link follows it
+ *                           directly, so end it with a space where words are
+ *                           separated by spaces ("I have read and agree to the ")
+ *   LicenseLink             the licence link (KSUiSetBranding's caption wins)
+ *   CustomInstall           the custom-install toggle
+ *   InstallLocation         the label before the directory box
+ *   ChangeDir               the button beside the directory box
+ *   DesktopShortcut, StartMenu, AutoStart   the three options
+ *   Launch                  the finished page's button
+ *   Percent                 the percentage; holds {0} exactly once ("{0}%")
+ *   ProgressName            what a screen reader calls the progress bar
+ *   InstallBlocked          the install button's description while the
+ *                           agreement is not ticked
+ *   LicenseWindowTitle, LicenseWindowOk, Cancelling
+ *                           for front ends built on the engine, such as the
+ *                           NSIS plugin's licence window and its cancelling status
+ *   ActionCheck, ActionUncheck, ActionExpand, ActionCollapse, ActionJump,
+ *   ActionPress             the default actions a screen reader announces
+ *   FontFamily              the font every text is set in
+ * A text holds at most 256 UTF-16 units and no control characters. A text that
+ * does not fit its place on the canvas ends in an ellipsis; buttons and the
+ * custom-install toggle first grow within the room the layout gives them.
+ * Screen readers always hear the whole text. */
+int  KSUI_CALL KSUiSetText(const wchar_t *id, const wchar_t *text);
+
+/* A table of texts from a file: UTF-8 (with or without a byte-order mark) or
+ * UTF-16 with its byte-order mark, at most 1 MiB, one "id = text" per line.
+ * Blank lines and lines starting with # or ; are ignored; blanks around the
+ * text are dropped unless it is written in double quotes. The whole table is
+ * taken, or (at its first wrong line, named in KSUiLastError) none of it. */
+int  KSUI_CALL KSUiLoadTexts(const wchar_t *path);
+
+/* The text of an id as it shows now, copied out like every text here; 0 for an
+ * unknown id. */
+int  KSUI_CALL KSUiGetText(const wchar_t *id, wchar_t *buffer, int capacity);
+
+/* The canvas's reading order: the language's own (the default), or one the
+ * host sets for a language of its own table. */
+#define KSUI_READING_ORDER_OF_LANGUAGE 0
+#define KSUI_READING_LTR               1
+#define KSUI_READING_RTL               2
+int  KSUI_CALL KSUiSetReadingOrder(int order);
+
+/* Texts that stay as they are in every language, because hosts may parse
+ * them: the stage errors of KSUiLastError ("阶段=... HRESULT=0x........") and
+ * the process reports of KSUiProcReport. */
+
 #ifdef __cplusplus
 }
 #endif

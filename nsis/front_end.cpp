@@ -268,7 +268,7 @@ void RequestClose() {
             PostMessageW(g.Installer, WM_COMMAND, IDCANCEL, 0);
         } else if (!g.CancelRequested) {
             g.CancelRequested = true;
-            KSUiSetStatus(L"正在取消安装…");
+            KSUiSetStatus(EngineText(L"Cancelling").c_str());
         }
         break;
     default:
@@ -390,6 +390,8 @@ std::wstring ShowWelcome(nsis::Call &call) {
     if (g.Now == Stage::Detached) {
         if (!g.Script.DirGiven)
             KSUiSetDir(call.Variable(nsis::kVarInstDir).c_str());
+        if (!g.Script.LanguageGiven)
+            FollowInstallerLanguage(call);
         g.DefaultDir = EngineDir();
         const std::wstring error = Attach(call.Parent);
         if (!error.empty())
@@ -435,6 +437,28 @@ std::wstring ShowFinished() {
     KSUiSetState(KSUI_PAGE_FINISHED);
     g.Now = Stage::Finished;
     return KSUiWaitDone() == KSUI_WAIT_LAUNCH ? L"launch" : L"close";
+}
+
+std::wstring EngineText(const wchar_t *id) {
+    wchar_t text[512] = {};
+    KSUiGetText(id, text, 512);
+    return text;
+}
+
+bool InstallerReadsRightToLeft() { return g.Flags && g.Flags->Rtl; }
+
+void FollowInstallerLanguage(const nsis::Call &call) {
+    const std::wstring number = call.Variable(nsis::kVarLanguage);
+    const LANGID language = static_cast<LANGID>(wcstoul(number.c_str(), nullptr, 10));
+    wchar_t tag[LOCALE_NAME_MAX_LENGTH] = {};
+    const bool named = language != 0 && LCIDToLocaleName(MAKELCID(language, SORT_DEFAULT), tag, LOCALE_NAME_MAX_LENGTH, 0) > 0;
+    if (named && KSUiSetLanguage(tag))
+        return;
+    // A language the engine does not speak: English reads best to most
+    // people, the right way round for the installer's own language.
+    KSUiSetLanguage(L"en-US");
+    if (call.Extra && call.Extra->Flags && call.Extra->Flags->Rtl)
+        KSUiSetReadingOrder(KSUI_READING_RTL);
 }
 
 void Shutdown() {

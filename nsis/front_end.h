@@ -25,7 +25,8 @@ namespace kesto_nsis {
 // The process-wide settings a script gives before the welcome page.
 struct Settings {
     std::wstring LicenceFile;
-    bool DirGiven = false; // KSUiSetDir has a folder from the script
+    bool DirGiven = false;      // KSUiSetDir has a folder from the script
+    bool LanguageGiven = false; // the script chose the front end's language itself
 };
 Settings &ScriptSettings();
 
@@ -51,5 +52,14 @@ void Shutdown();
 
 // The licence viewer, modal over the installer's window.
 void ShowLicenceWindow(HWND owner, const std::wstring &path);
+
+// A text of the front end in its language (KSUiGetText), for the plugin's own windows.
+std::wstring EngineText(const wchar_t *id);
+// Whether the installer's language reads from right to left (NSIS's own flag).
+bool InstallerReadsRightToLeft();
+// Has the front end speak the installer's language ($LANGUAGE), unless the
+// script chose one: the engine's language of the same tag where it has it,
+// else English, mirrored when NSIS reads the language from right to left.
+void FollowInstallerLanguage(const nsis::Call &call);
 
 } // namespace kesto_nsis

@@ -179,6 +179,55 @@ KSUI_NSIS_FUNCTION(SetLicence) {
     });
 }
 
+// The engine's reason for a refused text or language, as a result line.
+std::wstring Refused(const wchar_t *what) {
+    wchar_t why[200] = {};
+    KSUiLastError(why, 200);
+    return std::wstring(L"error: ") + what + L": " + why;
+}
+
+// SetLanguage tag: the front end's language by BCP 47 tag ("en-US", "ar"), in
+// place of the installer's own ($LANGUAGE), which it follows otherwise.
+KSUI_NSIS_FUNCTION(SetLanguage) {
+    KSUI_RUN([](nsis::Call &call) -> std::wstring {
+        std::wstring tag;
+        if (!call.Pop(tag) || tag.empty())
+            return L"error: SetLanguage needs a language tag";
+        return Engine([&] {
+            if (!KSUiSetLanguage(tag.c_str()))
+                return Refused(L"unknown language");
+            kesto_nsis::ScriptSettings().LanguageGiven = true;
+            return std::wstring(L"ok");
+        });
+    });
+}
+
+// LoadTexts file: a table of the front end's texts ("id = text" lines, UTF-8
+// or UTF-16), taken whole or not at all.
+KSUI_NSIS_FUNCTION(LoadTexts) {
+    KSUI_RUN([](nsis::Call &call) -> std::wstring {
+        std::wstring file;
+        if (!call.Pop(file) || file.empty())
+            return L"error: LoadTexts needs a text file";
+        return Engine([&] {
+            return KSUiLoadTexts(file.c_str()) ? std::wstring(L"ok") : Refused(L"the table was not taken");
+        });
+    });
+}
+
+// SetText id text: one text of the front end ("" gives it back to the language).
+KSUI_NSIS_FUNCTION(SetText) {
+    KSUI_RUN([](nsis::Call &call) -> std::wstring {
+        std::wstring args[2];
+        if (!PopArguments(call, args, 2))
+            return L"error: SetText needs an id and a text";
+        return Engine([&] {
+            return KSUiSetText(args[0].c_str(), args[1].c_str()) ? std::wstring(L"ok")
+                                                                 : Refused(L"the text was not taken");
+        });
+    });
+}
+
 // Welcome: shows the welcome page and waits. "install" with $INSTDIR set to the
 // chosen folder, or "close". From a page function only.
 KSUI_NSIS_FUNCTION(Welcome) {

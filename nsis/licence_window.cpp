@@ -10,7 +10,6 @@ namespace kesto_nsis {
 namespace {
 
 const wchar_t kLicenceClass[] = L"KestoUiNsisLicence";
-const wchar_t kTitle[] = L"许可协议";
 constexpr int kOkId = 1;
 constexpr DWORD kMaxLicenceBytes = 1 << 20;
 constexpr int kWidth = 520;
@@ -63,7 +62,7 @@ std::wstring ReadLicence(const std::wstring &path) {
 
 HFONT LicenceFont(int px, int weight) {
     return CreateFontW(-px, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, EngineText(L"FontFamily").c_str());
 }
 
 LRESULT CALLBACK LicenceProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -110,9 +109,12 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     const int x = over.left + (over.right - over.left - kWidth) / 2;
     const int y = over.top + (over.bottom - over.top - kHeight) / 2;
     // The title is drawn inside, in the text's font: the system's caption font
-    // may have no Chinese glyphs (Wine's default prefix has none).
-    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kLicenceClass, kTitle, WS_POPUP | WS_BORDER,
-                                  x, y, kWidth, kHeight, owner, nullptr, PluginModule(), nullptr);
+    // may have no Chinese glyphs (Wine's default prefix has none). The window
+    // speaks the front end's language, and reads from the right where it does.
+    const std::wstring titleText = EngineText(L"LicenseWindowTitle");
+    const DWORD layout = InstallerReadsRightToLeft() ? WS_EX_LAYOUTRTL : 0;
+    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | layout, kLicenceClass, titleText.c_str(),
+                                  WS_POPUP | WS_BORDER, x, y, kWidth, kHeight, owner, nullptr, PluginModule(), nullptr);
     if (!window)
         return;
     bool done = false;
@@ -122,12 +124,12 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     GetClientRect(window, &client);
     HFONT font = LicenceFont(14, FW_NORMAL);
     HFONT titleFont = LicenceFont(18, FW_BOLD);
-    HWND title = CreateWindowExW(0, L"STATIC", kTitle, WS_CHILD | WS_VISIBLE | SS_LEFT, 16, 14, client.right - 32, 28,
+    HWND title = CreateWindowExW(0, L"STATIC", titleText.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 16, 14, client.right - 32, 28,
                                  window, nullptr, PluginModule(), nullptr);
     HWND text = CreateWindowExW(0, L"EDIT", ReadLicence(path).c_str(),
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 16, 52,
                                 client.right - 32, client.bottom - 52 - 62, window, nullptr, PluginModule(), nullptr);
-    HWND ok = CreateWindowExW(0, L"BUTTON", L"我知道了", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+    HWND ok = CreateWindowExW(0, L"BUTTON", EngineText(L"LicenseWindowOk").c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                               client.right - 16 - 110, client.bottom - 16 - 34, 110, 34, window,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOkId)), PluginModule(), nullptr);
     SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont), TRUE);

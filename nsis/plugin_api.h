@@ -48,8 +48,10 @@ struct ExtraParameters {
     int(__stdcall *RegisterPluginCallback)(HMODULE, PluginCallback);
 };
 
-// Index of $INSTDIR among the variables ($0..$9, $R0..$R9, $CMDLINE, $INSTDIR, ...).
+// Indexes among the variables ($0..$9, $R0..$R9, $CMDLINE, $INSTDIR, $OUTDIR,
+// $EXEDIR, $LANGUAGE, ...).
 constexpr int kVarInstDir = 21;
+constexpr int kVarLanguage = 24;
 
 // What one call of a plugin function receives, with safe access to it: every
 // pointer may be null and the sizes absurd when a script or installer misbehaves.

@@ -43,7 +43,7 @@ void DrawMovingParts(ID2D1RenderTarget *target, const D2D1_RECT_F &within, int r
         break;
     case PageFinished:
         if (Meets(HoverReach(ElemLaunch), within))
-            DrawPillButton(target, ElemLaunch, kCaptionLaunch);
+            DrawPillButton(target, ElemLaunch, Caption(TextLaunch));
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 #include "render/resources.h"
 
 #include "geometry/captions.h"
+#include "geometry/languages.h"
 #include "render/carousel.h"
 #include "render/render_target.h"
 #include "state/seams.h"
@@ -12,8 +13,6 @@ namespace {
 // CLSID_WICImagingFactory1: the factory every system since Windows 7 has.
 const CLSID kClsidWicImagingFactory1 = {0xCACAF262, 0x9370, 0x4615, {0xA1, 0x3B, 0x9F, 0x55, 0x39, 0xDA, 0x4C, 0x0A}};
 
-const wchar_t kFontFamily[] = L"Microsoft YaHei";
-const wchar_t kLocale[] = L"zh-cn";
 
 struct FormatSpec {
     IDWriteTextFormat *EngineState::*Member;
@@ -98,11 +97,13 @@ bool BuildTextFormats() {
     if (!s.DWriteFactory)
         return false;
     const float boost = s.ContentBoost;
+    const wchar_t *family = Caption(TextFontFamily);
+    const wchar_t *locale = kBuiltInLanguages[s.Language].Locale;
     bool complete = true;
     for (const FormatSpec &spec : kFormats) {
         IDWriteTextFormat *format = nullptr;
-        if (FAILED(s.DWriteFactory->CreateTextFormat(kFontFamily, nullptr, spec.Weight, DWRITE_FONT_STYLE_NORMAL,
-                                                      DWRITE_FONT_STRETCH_NORMAL, spec.Size * boost, kLocale,
+        if (FAILED(s.DWriteFactory->CreateTextFormat(family, nullptr, spec.Weight, DWRITE_FONT_STYLE_NORMAL,
+                                                      DWRITE_FONT_STRETCH_NORMAL, spec.Size * boost, locale,
                                                       &format))) {
             complete = false;
             continue;
@@ -110,20 +111,27 @@ bool BuildTextFormats() {
         format->SetTextAlignment(spec.Alignment);
         format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
         format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+        // Leading and trailing swap sides with the reading order.
+        format->SetReadingDirection(s.RightToLeft ? DWRITE_READING_DIRECTION_RIGHT_TO_LEFT
+                                                  : DWRITE_READING_DIRECTION_LEFT_TO_RIGHT);
+        // A text longer than its box ends in an ellipsis, never cut mid-glyph.
+        IDWriteInlineObject *ellipsis = nullptr;
+        if (SUCCEEDED(s.DWriteFactory->CreateEllipsisTrimmingSign(format, &ellipsis)) && ellipsis) {
+            const DWRITE_TRIMMING trimming = {DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+            format->SetTrimming(&trimming, ellipsis);
+            ellipsis->Release();
+        }
         s.*spec.Member = format;
     }
     if (!complete)
         return false;
-
-    IDWriteInlineObject *ellipsis = nullptr;
-    if (SUCCEEDED(s.DWriteFactory->CreateEllipsisTrimmingSign(s.LinkFormat, &ellipsis)) && ellipsis) {
-        const DWRITE_TRIMMING trimming = {DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
-        s.LinkFormat->SetTrimming(&trimming, ellipsis);
-        ellipsis->Release();
-    }
-    s.AgreeTextWidth = MeasureTextWidth(kCaptionAgree, s.CaptionFormat);
+    s.AgreeTextWidth = MeasureTextWidth(Caption(TextAgree), s.CaptionFormat);
     s.LicenseTextWidth = MeasureTextWidth(LicenseCaption(), s.CaptionFormat);
-    s.CustomTextWidth = MeasureTextWidth(kCaptionCustom, s.CaptionFormat);
+    s.CustomTextWidth = MeasureTextWidth(Caption(TextCustomInstall), s.CaptionFormat);
+    s.InstallTextWidth = MeasureTextWidth(Caption(TextQuickInstall), s.ButtonFormat);
+    s.LaunchTextWidth = MeasureTextWidth(Caption(TextLaunch), s.ButtonFormat);
+    s.ChangeTextWidth = MeasureTextWidth(Caption(TextChangeDir), s.SmallButtonFormat);
+    s.LocationTextWidth = MeasureTextWidth(Caption(TextInstallLocation), s.LabelFormat);
     s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
     return true;
 }

@@ -1,35 +1,34 @@
 #include "render/welcome_page.h"
 
 #include "geometry/captions.h"
+#include "geometry/layout.h"
 #include "geometry/reaches.h"
 #include "render/palette.h"
 #include "render/resources.h"
-#include "geometry/layout.h"
 
 namespace {
 
 constexpr float kHoverVisible = 0.01f;
-// Design units by which a text box may miss its measured text and still hold it.
-constexpr float kFitSlack = 0.5f;
 
 const struct PanelOption {
     int Element;
     int Option;
-    const wchar_t *Caption;
+    int Caption;
 } kPanelOptions[3] = {
-    {ElemOptDesktop, OptionDesktopShortcut, kCaptionDesktop},
-    {ElemOptStartMenu, OptionStartMenu, kCaptionStartMenu},
-    {ElemOptAutoStart, OptionAutoStart, kCaptionAutoStart},
+    {ElemOptDesktop, OptionDesktopShortcut, TextDesktopShortcut},
+    {ElemOptStartMenu, OptionStartMenu, TextStartMenu},
+    {ElemOptAutoStart, OptionAutoStart, TextAutoStart},
 };
 
 void FillRounded(ID2D1RenderTarget *target, const D2D1_RECT_F &r, float radius, ID2D1Brush *brush) {
     target->FillRoundedRectangle(D2D1::RoundedRect(r, radius, radius), brush);
 }
 
-void DrawChevron(ID2D1RenderTarget *target, RgbColor color, float b, float r) {
+void DrawChevron(ID2D1RenderTarget *target, RgbColor color, float b) {
     EngineState &s = g_State;
-    const float cx = 988.0f - 8.0f * b;
-    const float cy = (r + (r + 22.0f * b)) * 0.5f + b;
+    const D2D1_POINT_2F centre = ChevronCentre();
+    const float cx = centre.x;
+    const float cy = centre.y;
     // Points down while the panel is closed, up while it is open.
     const float d = s.CustomPanelOpen ? -1.0f : 1.0f;
     const D2D1_POINT_2F left = D2D1::Point2F(cx - 4.6f * b, cy - 2.1f * b * d);
@@ -43,9 +42,7 @@ void DrawChevron(ID2D1RenderTarget *target, RgbColor color, float b, float r) {
 void DrawCustomPanelStill(ID2D1RenderTarget *target, float b) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
-    const float d = DirRowTop();
-    DrawLabel(target, kCaptionLocation, s.LabelFormat, p.Secondary, D2D1::RectF(60.0f, d, 60.0f + 90.0f * b - 6.0f, d + 30.0f * b),
-              1.0f);
+    DrawLabel(target, Caption(TextInstallLocation), s.LabelFormat, p.Secondary, LocationLabelRect(), 1.0f);
 
     // The EDIT box sits inside this field and paints the same colour; under high
     // contrast that is the page's colour, so an outline marks the field.
@@ -55,12 +52,8 @@ void DrawCustomPanelStill(ID2D1RenderTarget *target, float b) {
     if (s.HighContrast)
         OutlineRounded(target, field, 6.0f * b, p.Text, b);
 
-    for (const PanelOption &option : kPanelOptions) {
-        const D2D1_RECT_F r = ElementRect(option.Element);
-        const float m = (r.top + r.bottom) * 0.5f;
-        DrawLabel(target, option.Caption, s.LabelFormat, p.Text,
-                  D2D1::RectF(r.right + 11.0f * b, m - 11.0f * b, r.right + 11.0f * b + 260.0f, m + 11.0f * b), 1.0f);
-    }
+    for (const PanelOption &option : kPanelOptions)
+        DrawLabel(target, Caption(option.Caption), s.LabelFormat, p.Text, OptionCaptionRect(option.Element), 1.0f);
 }
 
 void DrawChangeButton(ID2D1RenderTarget *target, float b) {
@@ -73,14 +66,14 @@ void DrawChangeButton(ID2D1RenderTarget *target, float b) {
         SetBrush(p.Accent, 1.0f);
         FillRounded(target, change, 6.0f * b, s.Brush);
         OutlineRounded(target, change, 6.0f * b, HoverColor(p.Accent, p.Text, v), 2.0f * b);
-        DrawLabel(target, kCaptionChangeDir, s.SmallButtonFormat, p.AccentText, change, 1.0f);
+        DrawLabel(target, Caption(TextChangeDir), s.SmallButtonFormat, p.AccentText, change, 1.0f);
     } else {
         if (v > kHoverVisible) {
             SetBrush(kColorChangeHover, v);
             FillRounded(target, change, 6.0f * b, s.Brush);
         }
         OutlineRounded(target, change, 6.0f * b, p.Accent, b);
-        DrawLabel(target, kCaptionChangeDir, s.SmallButtonFormat, p.Accent, change, 1.0f);
+        DrawLabel(target, Caption(TextChangeDir), s.SmallButtonFormat, p.Accent, change, 1.0f);
     }
 }
 
@@ -106,8 +99,8 @@ void DrawPillButton(ID2D1RenderTarget *target, int id, const wchar_t *caption) {
         FillRounded(target, r, radius, s.Brush);
         OutlineRounded(target, r, radius, HoverColor(p.Accent, p.Text, s.HoverLevel[id]), 2.0f);
     } else {
-        s.BrandGradient->SetStartPoint(D2D1::Point2F(r.left, 0.0f));
-        s.BrandGradient->SetEndPoint(D2D1::Point2F(r.right, 0.0f));
+        s.BrandGradient->SetStartPoint(D2D1::Point2F(LeadingEdge(r), 0.0f));
+        s.BrandGradient->SetEndPoint(D2D1::Point2F(TrailingEdge(r), 0.0f));
         FillRounded(target, r, radius, s.BrandGradient);
         const float v = s.HoverLevel[id];
         if (v > kHoverVisible) {
@@ -149,36 +142,23 @@ void DrawCheckBox(ID2D1RenderTarget *target, int id, bool checked) {
 void DrawWelcomeStill(ID2D1RenderTarget *target) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
-    const float b = s.ContentBoost;
-    const float r = BottomRowTop();
-    const float captionLeft = 36.0f + 26.0f * b;
-    DrawLabel(target, kCaptionAgree, s.CaptionFormat, p.Text,
-              D2D1::RectF(captionLeft, r, captionLeft + s.AgreeTextWidth + 4.0f, r + 22.0f * b), 1.0f);
-
+    DrawLabel(target, Caption(TextAgree), s.CaptionFormat, p.Text, AgreeCaptionRect(), 1.0f);
     // The link's box may be narrower than its text: the format's trimming ends it with an ellipsis.
-    const D2D1_RECT_F link = ElementRect(ElemLicenseLink);
-    if (link.right > link.left) {
-        // A box as wide as the caption comes out a hair narrower (left + width
-        // loses bits in float), which would let the trimming cut a caption that
-        // fits. Only a box really narrowed for the toggle may trim.
-        D2D1_RECT_F box = link;
-        if (box.right - box.left > s.LicenseTextWidth - kFitSlack)
-            box.right = box.left + s.LicenseTextWidth + kFitSlack;
-        DrawLabel(target, LicenseCaption(), s.LinkFormat, p.Link, box, 1.0f);
-    }
+    const D2D1_RECT_F link = LicenseCaptionRect();
+    if (link.right > link.left)
+        DrawLabel(target, LicenseCaption(), s.LinkFormat, p.Link, link, 1.0f);
     if (s.CustomPanelOpen)
-        DrawCustomPanelStill(target, b);
+        DrawCustomPanelStill(target, s.ContentBoost);
 }
 
 void DrawWelcomeMoving(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
     EngineState &s = g_State;
     const Palette &p = s.Colors;
     const float b = s.ContentBoost;
-    const float r = BottomRowTop();
     const auto drawn = [&within](int id) { return Meets(HoverReach(id), within); };
 
     if (drawn(ElemInstall))
-        DrawPillButton(target, ElemInstall, kCaptionInstall);
+        DrawPillButton(target, ElemInstall, Caption(TextQuickInstall));
     if (drawn(ElemAgree))
         DrawCheckBox(target, ElemAgree, s.Options[OptionAgree - 1] != 0);
 
@@ -187,14 +167,13 @@ void DrawWelcomeMoving(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
     if (underline > kHoverVisible && link.right > link.left && drawn(ElemLicenseLink)) {
         SetBrush(p.Link, HoverShown(underline));
         target->DrawLine(D2D1::Point2F(link.left + 2.0f, link.bottom - 1.0f),
-                                 D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
+                         D2D1::Point2F(link.right - 2.0f, link.bottom - 1.0f), s.Brush, 1.0f);
     }
 
     if (drawn(ElemCustomToggle)) {
         const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
-        DrawLabel(target, kCaptionCustom, s.CaptionFormat, toggle,
-                  D2D1::RectF(988.0f - s.CustomTextWidth - 18.0f * b, r, 988.0f - 16.0f * b, r + 22.0f * b), 1.0f);
-        DrawChevron(target, toggle, b, r);
+        DrawLabel(target, Caption(TextCustomInstall), s.CaptionFormat, toggle, ToggleCaptionRect(), 1.0f);
+        DrawChevron(target, toggle, b);
     }
 
     if (!s.CustomPanelOpen)

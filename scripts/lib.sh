@@ -49,10 +49,13 @@ ksui_prepare_prefix() { # build-dir
     "$KSUI_WINE" wineboot.exe -i >"$dir/wineboot.log" 2>&1
   fi
   # Settings are versioned, so that an existing prefix picks up new ones.
-  local settings=3
+  local settings=4
   if [ "$(cat "$WINEPREFIX/.ksui-settings" 2>/dev/null)" != "$settings" ]; then
     {
       "$KSUI_WINE" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /d 'WenQuanYi Micro Hei' /f
+      # The right-to-left languages are set in Segoe UI, as on Windows; DejaVu
+      # Sans has its Arabic and Hebrew letters.
+      "$KSUI_WINE" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /d 'DejaVu Sans' /f
       "$KSUI_WINE" reg.exe add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f
       # Without a window manager, winex11 waits 2 s for one to withdraw every
       # managed window that is hidden or destroyed; unmanaged windows go at once.

@@ -49,7 +49,12 @@ void LookUpPlatform() {
 }
 
 void RecordStageError(const wchar_t *stage, HRESULT code) {
-    wchar_t text[160];
-    wsprintfW(text, L"阶段=%s HRESULT=0x%08X", stage, static_cast<unsigned>(code));
-    g_State.LastError = text;
+    // At most 159 units, as a 160-unit buffer holds: a long stage (one that
+    // names a host's text) is cut, never written past the end.
+    constexpr size_t kCodeLength = 20; // " HRESULT=0x" and eight digits
+    std::wstring text = L"阶段=";
+    text.append(stage, wcsnlen(stage, 159 - 3 - kCodeLength));
+    wchar_t code8[kCodeLength + 1];
+    wsprintfW(code8, L" HRESULT=0x%08X", static_cast<unsigned>(code));
+    g_State.LastError = text + code8;
 }

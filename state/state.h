@@ -4,7 +4,8 @@
 // Threads. Everything here belongs to the host window's thread (the thread that
 // attaches), with these exceptions:
 //   - The drag thread reads Module, HostWindow, CurrentPage, WindowScale and,
-//     through HitTest, CustomPanelOpen, ContentBoost and the three label widths:
+//     through HitTest, CustomPanelOpen, ContentBoost, RightToLeft and the
+//     measured caption widths:
 //     plain aligned 32-bit loads, no lock; a stale value at most delays or
 //     refuses one press. It waits on its own duplicate of DragStopEvent.
 //   - The drag thread writes GhostX and GhostY (plain stores, always before it
@@ -45,6 +46,39 @@ enum ElementId : int {
     ElemLaunch,
 };
 constexpr int kElementCount = 11;
+
+// The texts a host may set or translate (geometry/captions.h names them).
+enum TextId : int {
+    TextMinimize,
+    TextClose,
+    TextQuickInstall,
+    TextAgree,
+    TextLicenseLink,
+    TextCustomInstall,
+    TextInstallLocation,
+    TextChangeDir,
+    TextDesktopShortcut,
+    TextStartMenu,
+    TextAutoStart,
+    TextLaunch,
+    TextPercent,
+    TextProgressName,
+    TextInstallBlocked,
+    TextLicenseWindowTitle,
+    TextLicenseWindowOk,
+    TextCancelling,
+    TextActionCheck,
+    TextActionUncheck,
+    TextActionExpand,
+    TextActionCollapse,
+    TextActionJump,
+    TextActionPress,
+    TextFontFamily,
+    kTextCount
+};
+
+// The canvas's reading order: the language's own, or one the host chose.
+enum ReadingOrderChoice : int { ReadingOrderOfLanguage = 0, ReadingLeftToRight = 1, ReadingRightToLeft = 2 };
 
 enum Option : int { OptionAgree = 1, OptionDesktopShortcut, OptionStartMenu, OptionAutoStart };
 
@@ -180,6 +214,10 @@ struct EngineState {
     std::wstring InstallDir;                        // KSUiSetDir
     int ProgressTarget = 0;                         // KSUiSetProgress, 0..1000
     LONG Decision = WaitIdle;                       // KSUiWaitDone, close and launch elements
+    int Language = 0;                               // KSUiSetLanguage: a built-in language, 0 the default
+    int ReadingOrder = ReadingOrderOfLanguage;      // KSUiSetReadingOrder
+    bool RightToLeft = false;                       // ApplyTexts: the canvas is mirrored; read by the drag thread (HitTest)
+    std::wstring TextOverrides[kTextCount];         // KSUiSetText, KSUiLoadTexts; empty: the language's own text
     int WaitDepth = 0;                              // KSUiWaitDone; nested waits share one decision
 
     // --- Animation: the clock and what it moves ---
@@ -206,6 +244,10 @@ struct EngineState {
     float AgreeTextWidth = 0.0f;                    // BuildTextFormats; read by the drag thread (HitTest)
     float LicenseTextWidth = 0.0f;                  // BuildTextFormats; read by the drag thread (HitTest)
     float CustomTextWidth = 0.0f;                   // BuildTextFormats; read by the drag thread (HitTest)
+    float InstallTextWidth = 0.0f;                  // BuildTextFormats; read by the drag thread (HitTest)
+    float LaunchTextWidth = 0.0f;                   // BuildTextFormats; read by the drag thread (HitTest)
+    float ChangeTextWidth = 0.0f;                   // BuildTextFormats; read by the drag thread (HitTest)
+    float LocationTextWidth = 0.0f;                 // BuildTextFormats
     float StatusTextWidth = 0.0f;                   // KSUiSetStatus, BuildTextFormats; how far the status runs
     bool UnderWine = false;                         // LookUpPlatform: ntdll exports wine_get_version
     ID2D1RenderTarget *RenderTarget = nullptr;      // EnsureDeviceResources; kind chosen by UseDcRenderTarget

@@ -7,7 +7,9 @@
 #      install, launch; every payload file installed with its content, the
 #      shortcuts of the ticked options only, the product started;
 #   3. an install cancelled during the copy: the installer ends as aborted and
-#      removes the folder it made.
+#      removes the folder it made;
+#   4. the English build of the example: the front end follows the installer's
+#      language, read through what a screen reader hears (tests/fixtures/acc_names).
 # Screenshots of each page go to <source>/out/nsis-*.png.
 #   nsis_installer.sh <source-dir> <build-dir> <nsis target: x86-unicode|amd64-unicode>
 # Uses the DISPLAY, WINEPREFIX and KSUI_WINE of the test run. Every process it
@@ -65,6 +67,10 @@ if [ "$target" = amd64-unicode ] && [ -f "$build/../bin/KestoUI.dll" ]; then
     -DKSUI_OUTFILE="$work/KestoNotesSetup-x86.exe" "$src/examples/nsis/KestoNotes.nsi" >"$work/makensis-x86.log" 2>&1 ||
     { cat "$work/makensis-x86.log"; fail "makensis failed for the 32-bit installer"; }
 fi
+makensis -V2 -DKSUI_ARCH="$target" -DKSUI_BIN="$build/bin" -DKSUI_PAYLOAD="$payload" \
+  -DKSUI_PICTURES="$demo/pictures" -DKSUI_PAUSE_MS=1500 -DKSUI_LANGUAGE=English \
+  -DKSUI_OUTFILE="$work/KestoNotesSetup-en.exe" "$src/examples/nsis/KestoNotes.nsi" >"$work/makensis-en.log" 2>&1 ||
+  { cat "$work/makensis-en.log"; fail "makensis failed for the English installer"; }
 makensis -V2 -DKSUI_ARCH="$target" -DKSUI_BIN="$build/bin" -DKSUI_OUTFILE="$work/BadInput.exe" \
   -DRESULTS="$(winpath "$work/bad-input.txt")" "$src/tests/fixtures/nsis_bad_input.nsi" >"$work/makensis-bad.log" 2>&1 ||
   { cat "$work/makensis-bad.log"; fail "makensis failed on the bad-input script"; }
@@ -90,6 +96,12 @@ expect "missing licence file" "error: no such file:"
 expect "welcome without a window" "error: Welcome needs the installer window"
 expect "finished without a window" "error: Finished must be called from a page function"
 expect "cancelled before welcome" "error: the welcome page has not been shown yet"
+expect "unknown language" 'error: unknown language: '
+expect "unknown language" 'KSUiSetLanguage(unknown language "xx-YY") HRESULT=0x80070057'
+expect "unknown text id" 'KSUiSetText(unknown text id "Bogus")'
+expect "missing text table" "error: the table was not taken: "
+expect "missing text table" "KSUiLoadTexts(cannot open the file)"
+expect "set text" "ok"
 expect "option default" "1"
 expect "set dir" "ok"
 expect "is running" "0"
@@ -97,10 +109,11 @@ expect "stack" "sentinel"
 echo "nsis_installer: bad input answered with errors, stack balanced"
 
 # --- Pointer helpers (design units to screen pixels, as scripts/demo does) ---
+window_title="Kesto Notes 安装程序"
 find_window() { # waits for the installer window; sets win_x win_y win_w win_h scale boost
   local deadline=$((SECONDS + 120)) id="" X Y WIDTH HEIGHT
   while [ $SECONDS -lt $deadline ]; do
-    id=$(xdotool search --onlyvisible --name "^Kesto Notes 安装程序" 2>/dev/null | head -1)
+    id=$(xdotool search --onlyvisible --name "^$window_title" 2>/dev/null | head -1)
     if [ -n "$id" ]; then
       eval "$(xdotool getwindowgeometry --shell "$id")"
       if [ "$WIDTH" -gt 400 ]; then
@@ -145,8 +158,8 @@ wait_exit() { # seconds; sets installer_rc
   installer_rc=$?
   installer_pid=""
 }
-start_installer() { # install-dir log-name
-  "$wine" "$work/KestoNotesSetup.exe" "/D=$(winpath "$1")" >"$work/$2.log" 2>&1 &
+start_installer() { # install-dir log-name [installer]
+  "$wine" "$work/${3:-KestoNotesSetup.exe}" "/D=$(winpath "$1")" >"$work/$2.log" 2>&1 &
   installer_pid=$!
   find_window
   sleep 2
@@ -224,4 +237,42 @@ wait_exit 120
 [ ! -e "$cancelled" ] || fail "the cancelled install left $(find "$cancelled" -type f | wc -l) files behind"
 [ -d "$work/cancelled" ] || fail "the rollback removed more than the folder it made"
 echo "nsis_installer: cancelled install rolled back"
+
+# --- 4. The English installer ---
+# What a screen reader hears: the names of the front end's elements, read from
+# another process as a reader does.
+names() { # file
+  "$wine" "$build/tests/acc_names.exe" "$window_title" "$(winpath "$1")" >"$work/acc_names.log" 2>&1 && [ -s "$1" ]
+}
+expect_name() { # file name
+  grep -qxF -- "$2" "$1" || fail "no element named '$2' in: $(tr '\n' '|' <"$1")"
+}
+window_title="Kesto Notes Setup"
+english="$work/english/KestoNotes"
+start_installer "$english" wine-english KestoNotesSetup-en.exe
+shot en-welcome
+wait_for 30 "the welcome page's names" names "$work/names-en-welcome.txt"
+expect_name "$work/names-en-welcome.txt" "Quick install"
+expect_name "$work/names-en-welcome.txt" "I have read and agree to the License and Privacy Agreement"
+expect_name "$work/names-en-welcome.txt" "Custom install"
+expect_name "$work/names-en-welcome.txt" "Minimize"
+click 512 608
+park_pointer
+wait_for 120 "the first files of the English install" test -f "$english/README.txt"
+sleep 1
+shot en-installing
+names "$work/names-en-installing.txt" || fail "no names on the installing page"
+expect_name "$work/names-en-installing.txt" "Installation progress"
+# NSIS writes its own status lines in the installer's language; the front end shows them.
+grep -q '^Extract: ' "$work/names-en-installing.txt" ||
+  fail "the status line does not show NSIS's English lines: $(tr '\n' '|' <"$work/names-en-installing.txt")"
+wait_for 300 "the English shortcuts section" test -f "$english/Shortcuts/Start Menu/Programs/Kesto Notes.lnk"
+sleep 2.5
+shot en-finished
+names "$work/names-en-finished.txt" || fail "no names on the finished page"
+expect_name "$work/names-en-finished.txt" "Launch now"
+click "$(close_x)" "$(close_y)"
+wait_exit 60
+[ "$installer_rc" = 0 ] || fail "the English installer ended with $installer_rc after closing"
+echo "nsis_installer: English installer speaks English, NSIS's lines included"
 echo "nsis_installer: screenshots: $(cd "$out" && ls nsis-*.png | tr '\n' ' ')"

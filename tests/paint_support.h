@@ -16,6 +16,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -520,5 +521,83 @@ class PaintTest : public ::testing::Test {
     }
     HWND window_ = nullptr;
 };
+
+// --- A second process at another DPI ---
+
+// A Wine process reads LogPixels once, when it starts: a test at another DPI
+// runs in a copy of this program, started with `marker` set in its
+// environment and a gtest filter that selects `tests` tests, its output in a
+// file beside the program. The parent keeps answering messages meanwhile, and
+// puts the DPI back after.
+inline std::string ReadFileText(const std::wstring &path) {
+    std::string text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+inline void ExpectChildPassesAtDpi(DWORD dpi, const wchar_t *marker, const char *filter, const wchar_t *logName,
+                                   int tests) {
+    HKEY desktop = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop));
+    DWORD previous = 0, size = sizeof previous;
+    if (RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE *>(&previous), &size) !=
+        ERROR_SUCCESS)
+        previous = 0;
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi), sizeof dpi);
+
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=" + std::wstring(filter, filter + strlen(filter));
+    std::wstring logPath = exe;
+    logPath = logPath.substr(0, logPath.find_last_of(L'\\') + 1) + logName;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = log;
+    startup.hStdError = log;
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableW(marker, L"1");
+    const BOOL started = CreateProcessW(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                        &process);
+    SetEnvironmentVariableW(marker, nullptr);
+    DWORD exitCode = 1;
+    if (started) {
+        // Keep answering messages while the child runs: a message it sends to
+        // every top-level window must not wait on this thread.
+        const ULONGLONG end = GetTickCount64() + 300000;
+        while (GetTickCount64() < end &&
+               MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0)
+            TestHost::Pump(0);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        if (exitCode == STILL_ACTIVE)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(log);
+    // Later processes of this prefix get the bench's DPI again.
+    if (previous)
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&previous), sizeof previous);
+    else
+        RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+
+    ASSERT_TRUE(started) << "CreateProcess failed: " << GetLastError();
+    const std::string output = ReadFileText(logPath);
+    EXPECT_EQ(0u, exitCode) << output;
+    EXPECT_EQ(std::string::npos, output.find("[  SKIPPED ]")) << output;
+    EXPECT_NE(std::string::npos, output.find("[  PASSED  ] " + std::to_string(tests) + " test")) << output;
+}
 
 } // namespace PaintSupport

@@ -284,81 +284,11 @@ TEST(HighDpi, ChildProcessAt144Dpi) {
     ResetEngine();
 }
 
-DWORD ReadLogPixels(HKEY key) {
-    DWORD value = 0, size = sizeof value;
-    if (RegQueryValueExW(key, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size) != ERROR_SUCCESS)
-        return 0;
-    return value;
-}
-
-void WriteLogPixels(HKEY key, DWORD value) {
-    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-}
-
-std::string ReadFileText(const std::wstring &path) {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
 TEST(HighDpi, ContentBoostClampsAtTwoAt144Dpi) {
     if (IsDpiChild())
         return;
-    HKEY desktop = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
-                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop));
-    const DWORD previous = ReadLogPixels(desktop);
-    WriteLogPixels(desktop, 144);
-
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=HighDpi.ChildProcessAt144Dpi";
-    const std::wstring logPath = std::wstring(L"" KSUI_TEST_DIR) + L"\\scaling_dpi144_child.log";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = log;
-    startup.hStdError = log;
-    PROCESS_INFORMATION process = {};
-    SetEnvironmentVariableW(kChildVariable, L"1");
-    const BOOL started = CreateProcessW(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                        &process);
-    SetEnvironmentVariableW(kChildVariable, nullptr);
-    DWORD exitCode = 1;
-    if (started) {
-        // Keep answering messages while the child runs: a message it sends to
-        // every top-level window must not wait on this thread.
-        const ULONGLONG end = GetTickCount64() + 300000;
-        while (GetTickCount64() < end &&
-               MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0)
-            Pump(0);
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        if (exitCode == STILL_ACTIVE)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(log);
-    // Later processes of this prefix get the bench's DPI again.
-    if (previous)
-        WriteLogPixels(desktop, previous);
-    else
-        RegDeleteValueW(desktop, L"LogPixels");
-    RegCloseKey(desktop);
-
-    ASSERT_TRUE(started) << "CreateProcess failed: " << GetLastError();
-    EXPECT_EQ(0u, exitCode) << ReadFileText(logPath);
-    EXPECT_NE(std::string::npos, ReadFileText(logPath).find("[  PASSED  ] 1 test")) << ReadFileText(logPath);
+    PaintSupport::ExpectChildPassesAtDpi(144, kChildVariable, "HighDpi.ChildProcessAt144Dpi",
+                                         L"scaling_dpi144_child.log", 1);
 }
 
 } // namespace

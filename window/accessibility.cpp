@@ -21,30 +21,33 @@ namespace {
 
 // --- What a reader is told about an item ---
 
-const wchar_t *ElementCaption(int item) {
+// The text an item is named by; -1 for the items named otherwise.
+int ItemText(int item) {
     switch (item) {
     case ElemMinimize:
-        return kCaptionMinimize;
+        return TextMinimize;
     case ElemClose:
-        return kCaptionClose;
+        return TextClose;
     case ElemInstall:
-        return kCaptionInstall;
+        return TextQuickInstall;
     case ElemCustomToggle:
-        return kCaptionCustom;
+        return TextCustomInstall;
     case ElemChangeDir:
-        return kCaptionChangeDir;
+        return TextChangeDir;
     case ElemOptDesktop:
-        return kCaptionDesktop;
+        return TextDesktopShortcut;
     case ElemOptStartMenu:
-        return kCaptionStartMenu;
+        return TextStartMenu;
     case ElemOptAutoStart:
-        return kCaptionAutoStart;
+        return TextAutoStart;
     case ElemLaunch:
-        return kCaptionLaunch;
+        return TextLaunch;
     case ItemDirEdit:
-        return kCaptionLocation; // the label painted before the box
+        return TextInstallLocation; // the label painted before the box
+    case ItemProgressBar:
+        return TextProgressName;
     default:
-        return L"";
+        return -1;
     }
 }
 
@@ -65,21 +68,15 @@ int OptionOf(int item) {
 
 int ShownPercent() { return ProgressPercent(static_cast<float>(g_State.ProgressTarget)); }
 
-std::wstring PercentText(int percent) {
-    wchar_t text[16];
-    wsprintfW(text, L"%d%%", percent);
-    return text;
-}
-
 const wchar_t *DefaultActionName(int item) {
     if (OptionOf(item) != 0)
-        return g_State.Options[OptionOf(item) - 1] ? L"取消勾选" : L"勾选";
+        return Caption(g_State.Options[OptionOf(item) - 1] ? TextActionUncheck : TextActionCheck);
     if (item == ElemCustomToggle)
-        return g_State.CustomPanelOpen ? L"折叠" : L"展开";
+        return Caption(g_State.CustomPanelOpen ? TextActionCollapse : TextActionExpand);
     if (item == ElemLicenseLink)
-        return L"跳转";
+        return Caption(TextActionJump);
     if (item >= ElemMinimize && item <= ElemLaunch)
-        return L"按下";
+        return Caption(TextActionPress);
     return nullptr;
 }
 
@@ -240,7 +237,14 @@ class ClientAccessible final : public IAccessible {
         return AnswerText(ItemValue(item), value);
     }
 
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR *text) override { return NoText(child, text); }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR *text) override {
+        int item = 0;
+        const HRESULT hr = Prepare(child, text, &item);
+        if (FAILED(hr))
+            return hr;
+        const std::wstring description = ItemDescription(item);
+        return description.empty() ? DISP_E_MEMBERNOTFOUND : AnswerText(description, text);
+    }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR *text) override { return NoText(child, text); }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR *text) override {
         return NoText(child, text);
@@ -533,15 +537,22 @@ std::wstring ItemName(int item) {
     const EngineState &s = g_State;
     switch (item) {
     case ElemAgree:
-        return std::wstring(kCaptionAgree) + LicenseCaption();
+        return std::wstring(Caption(TextAgree)) + LicenseCaption();
     case ElemLicenseLink:
         return LicenseCaption();
     case ItemStatusLine:
         // As much as the status row lays out.
         return s.StatusText.substr(0, LayoutLength(s.StatusText.c_str()));
     default:
-        return ElementCaption(item);
+        return ItemText(item) >= 0 ? Caption(ItemText(item)) : L"";
     }
+}
+
+std::wstring ItemDescription(int item) {
+    // Why the install button does nothing yet.
+    if (item == ElemInstall && !ElementActionable(item))
+        return Caption(TextInstallBlocked);
+    return std::wstring();
 }
 
 std::wstring ItemValue(int item) {

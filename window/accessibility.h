@@ -30,5 +30,7 @@ void DisconnectAccessible();
 LONG ItemRole(int item);
 LONG ItemState(int item);
 std::wstring ItemName(int item);
+// Why an item is as it is, where that is not plain from its name and state.
+std::wstring ItemDescription(int item);
 // The progress bar's value, "45%"; empty for items without a value.
 std::wstring ItemValue(int item);

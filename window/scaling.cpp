@@ -1,5 +1,6 @@
 #include "window/scaling.h"
 
+#include "geometry/captions.h"
 #include "geometry/layout.h"
 #include "geometry/pixels.h"
 #include "render/frame_schedule.h"
@@ -117,12 +118,24 @@ void LayoutDirEdit() {
     const RECT r = ClientFromDesign(DirEditRect());
     SetWindowPos(s.DirEdit, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    HFONT font = CreateFontW(-static_cast<int>(14.0f * s.ContentBoost * s.WindowScale + 0.5f), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                             DEFAULT_PITCH, L"Microsoft YaHei");
+    HFONT font = CreateFontW(-static_cast<int>(14.0f * s.ContentBoost * s.WindowScale + 0.5f), 0, 0, 0, FW_NORMAL,
+                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             CLEARTYPE_QUALITY, DEFAULT_PITCH, Caption(TextFontFamily));
     SendMessageW(s.DirEdit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     DeleteObjectAndNull(s.DirEditFont);
     s.DirEditFont = font;
+
+    // A right-to-left language reads the path from the right, as the canvas does.
+    const LONG_PTR rtlEx = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
+    const LONG_PTR ex = GetWindowLongPtrW(s.DirEdit, GWL_EXSTYLE);
+    const LONG_PTR style = GetWindowLongPtrW(s.DirEdit, GWL_STYLE);
+    const LONG_PTR wantedEx = s.RightToLeft ? ex | rtlEx : ex & ~rtlEx;
+    const LONG_PTR wantedStyle = s.RightToLeft ? style | ES_RIGHT : style & ~static_cast<LONG_PTR>(ES_RIGHT);
+    if (wantedEx != ex || wantedStyle != style) {
+        SetWindowLongPtrW(s.DirEdit, GWL_EXSTYLE, wantedEx);
+        SetWindowLongPtrW(s.DirEdit, GWL_STYLE, wantedStyle);
+        InvalidateRect(s.DirEdit, nullptr, TRUE);
+    }
 
     const bool shown = s.CurrentPage == PageWelcome && s.CustomPanelOpen;
     ShowWindow(s.DirEdit, shown ? SW_SHOWNOACTIVATE : SW_HIDE);

@@ -4,7 +4,13 @@
 ; choice) has produced build/bin/KestoUI.dll, build/bin/KestoUIEngine.dll, the
 ; demo payload in build/demo/payload and its pictures in build/demo/pictures:
 ;
-;   makensis examples/nsis/KestoNotes.nsi
+;   makensis examples/nsis/KestoNotes.nsi                         (Chinese)
+;   makensis -DKSUI_LANGUAGE=English examples/nsis/KestoNotes.nsi  (English)
+;
+; The front end follows the installer's language ($LANGUAGE): Chinese and
+; English are built in, and so are Arabic and Hebrew, which read from right to
+; left. For any other language, give the front end a table of texts with
+; KestoUI::LoadTexts (see the engine's header for the ids).
 ;
 ; Every KestoUI function leaves exactly one value on the stack: its result,
 ; "ok", or a line that starts with "error: ". Pop it after every call.
@@ -36,8 +42,28 @@ Target ${KSUI_ARCH}
 
 !include LogicLib.nsh
 
+; --- Language: NSIS's own language file, so that what NSIS writes (the
+; "Extract:" lines the front end mirrors) is in the front end's language ---
+!ifndef KSUI_LANGUAGE
+  !define KSUI_LANGUAGE SimpChinese
+!endif
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\${KSUI_LANGUAGE}.nlf"
+!if "${KSUI_LANGUAGE}" == "English"
+  !define TEXT_CAPTION "Kesto Notes Setup"
+  !define TEXT_LICENCE_LINK "License and Privacy Agreement"
+  !define TEXT_CLOSING "Closing the running Kesto Notes…"
+  !define TEXT_CANCELLED "Installation canceled"
+  !define TEXT_DONE "Installation complete"
+!else
+  !define TEXT_CAPTION "Kesto Notes 安装程序"
+  !define TEXT_LICENCE_LINK "《许可与隐私协议》"
+  !define TEXT_CLOSING "正在关闭正在运行的 Kesto Notes…"
+  !define TEXT_CANCELLED "安装已取消"
+  !define TEXT_DONE "安装完成"
+!endif
+
 Name "Kesto Notes"
-Caption "Kesto Notes 安装程序"
+Caption "${TEXT_CAPTION}"
 OutFile "${KSUI_OUTFILE}"
 InstallDir "$PROGRAMFILES\Kesto Notes"
 RequestExecutionLevel user
@@ -67,7 +93,7 @@ Function .onInit
 FunctionEnd
 
 Function WelcomePage
-  KestoUI::SetBranding "《许可与隐私协议》" 0x1F6FEB 0x14B8C4
+  KestoUI::SetBranding "${TEXT_LICENCE_LINK}" 0x1F6FEB 0x14B8C4
   Pop $0
   KestoUI::SetHeroDir "$PLUGINSDIR\pictures"
   Pop $0
@@ -91,7 +117,7 @@ FunctionEnd
   KestoUI::Cancelled
   Pop $0
   ${If} $0 == 1
-    Abort "安装已取消"
+    Abort "${TEXT_CANCELLED}"
   ${EndIf}
   !ifdef KSUI_PAUSE_MS
     ; Lets a demonstration (or the unattended test) watch the copy at work.
@@ -104,7 +130,7 @@ Section "Program"
   KestoUI::IsRunning "KestoNotes.exe"
   Pop $0
   ${If} $0 > 0
-    KestoUI::Status "正在关闭正在运行的 Kesto Notes…"
+    KestoUI::Status "${TEXT_CLOSING}"
     Pop $1
     KestoUI::Kill "KestoNotes.exe" 3000
     Pop $0
@@ -160,7 +186,7 @@ Section "Shortcuts"
     CreateDirectory "$INSTDIR\Shortcuts\Startup"
     CreateShortCut "$INSTDIR\Shortcuts\Startup\Kesto Notes.lnk" "$INSTDIR\KestoNotes.exe"
   ${EndIf}
-  KestoUI::Status "安装完成"
+  KestoUI::Status "${TEXT_DONE}"
   Pop $0
 SectionEnd
 
