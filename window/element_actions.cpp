@@ -3,6 +3,7 @@
 #include "geometry/layout.h"
 #include "render/frame_schedule.h"
 #include "window/scaling.h"
+#include "window/tick.h"
 
 namespace {
 
@@ -69,8 +70,11 @@ void PerformElementAction(int element) {
     default:
         break;
     }
-    // The callback may have detached or destroyed the window. Readers hear of
-    // the change from the tick that the frame request arms.
-    if (s.HostWindow)
+    // The callback may have detached or destroyed the window. A user's action
+    // is answered at once: the tick tells readers what changed now, not after
+    // the frame that shows it.
+    if (s.HostWindow) {
         RequestFrame();
+        Tick(TickCause::FrameTimer);
+    }
 }
