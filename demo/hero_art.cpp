@@ -263,6 +263,39 @@ void Sparkle(Canvas &c, float cx, float cy, float r, Rgb color) {
     Dot(c, cx, cy, r * 2.6f, Solid(color), 0.12f);
 }
 
+// The pictures' words: Chinese, or English for a front end in any other language.
+struct PictureWords {
+    const wchar_t *Tagline;
+    const wchar_t *Chips[3];
+    const wchar_t *Synced;
+    const wchar_t *Slides[4][4]; // kicker, title, two lines
+    const wchar_t *Encrypted;
+};
+
+const PictureWords kChinesePictureWords = {
+    L"晴空笔记 · 让每一个想法都有归处",
+    {L"多端同步", L"全文搜索", L"端到端加密"},
+    g_Words->Synced,
+    {{L"功能亮点 · 同步", L"多端同步，随时继续", L"电脑上写了一半的笔记，", L"拿起手机就能接着写。"},
+     {L"功能亮点 · 搜索", L"全文搜索，一秒找到", L"标题、正文、图片里的文字，", L"输入几个字就能定位。"},
+     {L"功能亮点 · 安全", L"端到端加密，只属于你", L"笔记在你的设备上加密，", L"密钥从不离开你的手。"},
+     {L"功能亮点 · 清单", L"清单与提醒，井井有条", L"待办、日程和提醒放在一起，", L"到点准时提醒你。"}},
+    g_Words->Encrypted,
+};
+
+const PictureWords kEnglishPictureWords = {
+    L"Clear-sky notes · a home for every idea",
+    {L"Sync everywhere", L"Full-text search", L"End-to-end encryption"},
+    L"Synced to 3 devices",
+    {{L"Highlights · Sync", L"Start here, go on there", L"Begin a note on your computer,", L"finish it on your phone."},
+     {L"Highlights · Search", L"Found in a second", L"Titles, text, even words in pictures:", L"type a few letters."},
+     {L"Highlights · Security", L"Yours, end to end", L"Notes are encrypted on your device;", L"the key never leaves it."},
+     {L"Highlights · Lists", L"Lists that remind you", L"To-dos, dates and reminders together,", L"right on time."}},
+    L"AES-256 encrypted",
+};
+
+const PictureWords *g_Words = &kChinesePictureWords;
+
 // Title and two lines of description on the left of a feature slide.
 void Headline(Canvas &c, const wchar_t *kicker, const wchar_t *title, const wchar_t *line1, const wchar_t *line2) {
     const int kw = TextWidth(kicker, 15, FW_BOLD);
@@ -289,10 +322,10 @@ void PaintWelcome(Canvas &c) {
     Bar(c, 121, 153, 139, 4.0f, kBlue, 0.6f);
     Bar(c, 121, 161, 132, 4.0f, kBlue, 0.6f);
     Text(c, 92.0f, 204.0f, L"Kesto Notes", 60, FW_BOLD, Linear(92, 0, 460, 0, kNavy, Hex(0x2A3F6E)));
-    Text(c, 96.0f, 292.0f, L"晴空笔记 · 让每一个想法都有归处", 24, FW_NORMAL, Solid(kBody));
+    Text(c, 96.0f, 292.0f, g_Words->Tagline, 24, FW_NORMAL, Solid(kBody));
 
     float x = 96.0f;
-    for (const wchar_t *chip : {L"多端同步", L"全文搜索", L"端到端加密"}) {
+    for (const wchar_t *chip : g_Words->Chips) {
         const float w = TextWidth(chip, 15, FW_NORMAL) + 34.0f;
         const float l = x, t = 350.0f;
         Fill(c, l, t, l + w, t + 34, [=](float px, float py) { return RoundRect(px, py, l, t, l + w, t + 34, 17); },
@@ -322,7 +355,7 @@ void PaintWelcome(Canvas &c) {
     Tick(c, 900, 178, 30, kWhite, 6.0f);
     Card(c, 500, 410, 652, 462, 16);
     Dot(c, 526, 436, 8, Solid(kMint));
-    Text(c, 542.0f, 424.0f, L"已同步 3 台设备", 15, FW_NORMAL, Solid(kNavy));
+    Text(c, 542.0f, 424.0f, g_Words->Synced, 15, FW_NORMAL, Solid(kNavy));
 
     Sparkle(c, 560, 120, 5, kYellow);
     Sparkle(c, 968, 330, 4, kCoral);
@@ -331,7 +364,7 @@ void PaintWelcome(Canvas &c) {
 
 void PaintSync(Canvas &c) {
     Backdrop(c, Hex(0xEAF1FF), Hex(0xE4F6FB), 470.0f, 597.0f);
-    Headline(c, L"功能亮点 · 同步", L"多端同步，随时继续", L"电脑上写了一半的笔记，", L"拿起手机就能接着写。");
+    Headline(c, g_Words->Slides[0][0], g_Words->Slides[0][1], g_Words->Slides[0][2], g_Words->Slides[0][3]);
 
     // Laptop.
     Card(c, 560, 130, 872, 336, 16, Solid(kNavy));
@@ -366,7 +399,7 @@ void PaintSync(Canvas &c) {
 
 void PaintSearch(Canvas &c) {
     Backdrop(c, Hex(0xEFEEFF), Hex(0xE6F4FF), 470.0f, 597.0f);
-    Headline(c, L"功能亮点 · 搜索", L"全文搜索，一秒找到", L"标题、正文、图片里的文字，", L"输入几个字就能定位。");
+    Headline(c, g_Words->Slides[1][0], g_Words->Slides[1][1], g_Words->Slides[1][2], g_Words->Slides[1][3]);
 
     Card(c, 640, 96, 930, 240, 18);
     Bar(c, 672, 132, 780, 11.0f, kNavy, 0.8f);
@@ -394,7 +427,7 @@ void PaintSearch(Canvas &c) {
 
 void PaintSecurity(Canvas &c) {
     Backdrop(c, Hex(0xE6F6F7), Hex(0xEAF0FF), 470.0f, 597.0f);
-    Headline(c, L"功能亮点 · 安全", L"端到端加密，只属于你", L"笔记在你的设备上加密，", L"密钥从不离开你的手。");
+    Headline(c, g_Words->Slides[2][0], g_Words->Slides[2][1], g_Words->Slides[2][2], g_Words->Slides[2][3]);
 
     Glow(c, 760, 300, 170, kTeal, 0.20f);
     Fill(c, 682, 120, 840, 280, [](float x, float y) {
@@ -413,12 +446,12 @@ void PaintSecurity(Canvas &c) {
     }
     Card(c, 560, 420, 700, 468, 16);
     Dot(c, 584, 444, 8, Solid(kMint));
-    Text(c, 600.0f, 433.0f, L"AES-256 加密", 15, FW_NORMAL, Solid(kNavy));
+    Text(c, 600.0f, 433.0f, g_Words->Encrypted, 15, FW_NORMAL, Solid(kNavy));
 }
 
 void PaintLists(Canvas &c) {
     Backdrop(c, Hex(0xFFF2EA), Hex(0xEAF3FF), 470.0f, 597.0f);
-    Headline(c, L"功能亮点 · 清单", L"清单与提醒，井井有条", L"待办、日程和提醒放在一起，", L"到点准时提醒你。");
+    Headline(c, g_Words->Slides[3][0], g_Words->Slides[3][1], g_Words->Slides[3][2], g_Words->Slides[3][3]);
 
     Card(c, 580, 96, 870, 470, 22);
     Bar(c, 614, 140, 740, 14.0f, kNavy, 0.88f);
@@ -513,10 +546,12 @@ HRESULT SavePng(IWICImagingFactory *wic, const Canvas &c, const std::wstring &pa
 
 int wmain(int argc, wchar_t **argv) {
     if (argc < 2) {
-        fwprintf(stderr, L"usage: hero_art <folder>\n");
+        fwprintf(stderr, L"usage: hero_art <folder> [en]\n");
         return 2;
     }
     const std::wstring folder = argv[1];
+    if (argc > 2 && lstrcmpiW(argv[2], L"en") == 0)
+        g_Words = &kEnglishPictureWords;
     CreateDirectoryW(folder.c_str(), nullptr);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;

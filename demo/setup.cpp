@@ -6,7 +6,8 @@
 //   pictures\hero1.png .. hero5.png
 //   payload\            the files of the product, KestoNotes.exe among them
 //
-//   KestoSetup.exe [--dir <install folder>] [--log <log file>]
+//   KestoSetup.exe [--dir <install folder>] [--log <log file>] [--lang <BCP 47 tag>]
+//                  [--pictures <folder of hero1.png .. hero5.png>]
 //
 // Shortcuts are written as .lnk files inside the install folder (Shortcuts\...),
 // never to the real desktop, Start menu or Startup folder, so that a demo run
@@ -52,6 +53,130 @@ struct SetupState {
     bool ShowingFailure = false;  // the status line shows why the install stopped
 };
 SetupState g_Setup;
+
+// --- The setup program's own words ---
+
+// What this program itself says, in the language the front end speaks: the
+// front end's texts come from the engine, these from here. Chinese is the
+// default; --lang en-US (or any other language the engine speaks) picks
+// English, which the right-to-left demonstrations share.
+struct Words {
+    const wchar_t *Title;
+    const wchar_t *CannotStart;
+    const wchar_t *LicenceLink;
+    const wchar_t *LicenceTitle;
+    const wchar_t *LicenceText;
+    const wchar_t *Understood;
+    const wchar_t *QuitTitle;
+    const wchar_t *QuitQuestion;
+    const wchar_t *Quit;
+    const wchar_t *KeepInstalling;
+    const wchar_t *Checking;
+    const wchar_t *Closing;
+    const wchar_t *StillRunning;
+    const wchar_t *Preparing;
+    const wchar_t *NeedFullPath;
+    const wchar_t *Incomplete;
+    const wchar_t *Copying;      // followed by the file
+    const wchar_t *CannotWrite;  // followed by the file, then the reason
+    const wchar_t *Linking;
+    const wchar_t *CannotLink;   // followed by the shortcut, then the code
+    const wchar_t *Finishing;
+    const wchar_t *Done;
+    const wchar_t *BackIn;       // wsprintf format of the seconds left
+    const wchar_t *NotAFolder;   // between the quotes: the path
+    const wchar_t *CannotReach;
+    const wchar_t *CannotCreate;
+    const wchar_t *NotWritable;
+    const wchar_t *Colon;        // between a subject and its reason
+    const wchar_t *OpenQuote, *CloseQuote;
+    const wchar_t *NoWriteAccess, *WriteProtected, *DiskFull, *BadPath, *NameTaken, *InUse, *ErrorNumber;
+    const wchar_t *LinkDescription;
+};
+
+const Words kChineseWords = {
+    L"Kesto Notes 安装程序",
+    L"Kesto Notes 安装程序无法启动",
+    L"《许可与隐私协议》",
+    L"Kesto Notes 用户许可协议",
+    L"1. 本软件按“现状”提供。你可以在个人和工作中免费使用它，并可在任意数量的设备上安装。\r\n\r\n"
+    L"2. 你的笔记只属于你。Kesto Notes 不会在未经你同意的情况下上传、分析或出售你的任何内容。\r\n\r\n"
+    L"3. 同步功能使用端到端加密；密钥只保存在你的设备上，丢失后无法找回。\r\n\r\n"
+    L"4. 请勿对本软件进行反向工程，或将其用于违反法律法规的用途。\r\n\r\n"
+    L"5. 本演示程序只会写入你所选择的安装目录，不会修改系统设置、注册表或其他文件夹。",
+    L"我知道了",
+    L"退出安装",
+    L"安装尚未完成。现在退出会撤销已复制的文件，确定要退出吗？",
+    L"退出",
+    L"继续安装",
+    L"正在检查 Kesto Notes 是否正在运行…",
+    L"正在关闭正在运行的 Kesto Notes…",
+    L"Kesto Notes 仍在运行，请先关闭它再安装",
+    L"正在准备安装目录…",
+    L"请填写完整的安装路径，例如 C:\\Program Files\\Kesto Notes",
+    L"安装包不完整：找不到要安装的文件",
+    L"正在复制 ",
+    L"无法写入 ",
+    L"正在创建快捷方式…",
+    L"无法创建快捷方式 ",
+    L"正在完成安装…",
+    L"安装完成",
+    L"（%lu 秒后返回）",
+    L"不是文件夹",
+    L"无法访问",
+    L"无法创建文件夹",
+    L"安装目录不可写入",
+    L"：",
+    L"“", L"”",
+    L"没有写入权限", L"磁盘处于写保护状态", L"磁盘空间不足", L"路径无效或无法访问", L"已有同名文件",
+    L"文件正被其他程序使用", L"错误 %lu",
+    L"Kesto Notes 笔记",
+};
+
+const Words kEnglishWords = {
+    L"Kesto Notes Setup",
+    L"Kesto Notes Setup cannot start",
+    L"License and Privacy Agreement",
+    L"Kesto Notes License Agreement",
+    L"1. This software is provided \"as is\". You may use it free of charge at home and at work, and install it on "
+    L"as many devices as you like.\r\n\r\n"
+    L"2. Your notes belong to you. Kesto Notes never uploads, analyses or sells anything you write without your "
+    L"consent.\r\n\r\n"
+    L"3. Sync is encrypted end to end; the key stays on your devices and cannot be recovered if you lose it.\r\n\r\n"
+    L"4. Do not reverse-engineer the software or use it for anything the law forbids.\r\n\r\n"
+    L"5. This demonstration writes only into the folder you choose. It changes no system settings, no registry "
+    L"and no other folder.",
+    L"OK",
+    L"Quit Setup",
+    L"Setup has not finished. Quitting now removes the files copied so far. Quit anyway?",
+    L"Quit",
+    L"Continue",
+    L"Checking whether Kesto Notes is running…",
+    L"Closing the running Kesto Notes…",
+    L"Kesto Notes is still running. Close it, then install again",
+    L"Preparing the install folder…",
+    L"Enter a full path, for example C:\\Program Files\\Kesto Notes",
+    L"The setup package is incomplete: no files to install",
+    L"Copying ",
+    L"Cannot write ",
+    L"Creating shortcuts…",
+    L"Cannot create the shortcut ",
+    L"Finishing the installation…",
+    L"Installation complete",
+    L" (back in %lu s)",
+    L" is not a folder",
+    L"Cannot reach",
+    L"Cannot create the folder",
+    L"The install folder refuses files",
+    L": ",
+    L"\u201C", L"\u201D",
+    L"no write access", L"the disk is write-protected", L"the disk is full", L"the path is not valid or not reachable",
+    L"a file of that name exists", L"the file is in use by another program", L"error %lu",
+    L"Kesto Notes notes",
+};
+
+const Words *g_Words = &kChineseWords;
+const Words &W() { return *g_Words; }
 
 // --- Log ---
 
@@ -136,28 +261,28 @@ bool IsAbsolute(const std::wstring &dir) {
 std::wstring ReasonFor(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
-        return L"没有写入权限";
+        return W().NoWriteAccess;
     case ERROR_WRITE_PROTECT:
-        return L"磁盘处于写保护状态";
+        return W().WriteProtected;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return L"磁盘空间不足";
+        return W().DiskFull;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
-        return L"路径无效或无法访问";
+        return W().BadPath;
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
-        return L"已有同名文件";
+        return W().NameTaken;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return L"文件正被其他程序使用";
+        return W().InUse;
     default: {
         wchar_t text[32];
-        wsprintfW(text, L"错误 %lu", error);
+        wsprintfW(text, W().ErrorNumber, error);
         return text;
     }
     }
@@ -216,12 +341,12 @@ bool MakeDirectories(const std::wstring &dir, Transaction &t, std::wstring &erro
     if (IsDirectory(dir))
         return true;
     if (Exists(dir)) {
-        error = L"“" + dir + L"”不是文件夹";
+        error = W().OpenQuote + dir + W().CloseQuote + W().NotAFolder;
         return false;
     }
     const std::wstring parent = ParentOf(dir);
     if (parent.empty() || parent == dir) {
-        error = L"无法访问“" + dir + L"”";
+        error = W().CannotReach + (W().OpenQuote + dir) + W().CloseQuote;
         return false;
     }
     if (!MakeDirectories(parent, t, error))
@@ -230,7 +355,7 @@ bool MakeDirectories(const std::wstring &dir, Transaction &t, std::wstring &erro
         const DWORD e = GetLastError();
         if (e == ERROR_ALREADY_EXISTS && IsDirectory(dir))
             return true;
-        error = L"无法创建文件夹“" + dir + L"”：" + ReasonFor(e);
+        error = W().CannotCreate + (W().OpenQuote + dir) + W().CloseQuote + W().Colon + ReasonFor(e);
         return false;
     }
     t.CreatedDirs.push_back(dir);
@@ -244,7 +369,7 @@ bool CanWriteInto(const std::wstring &dir, std::wstring &error) {
     HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        error = L"安装目录不可写入：" + ReasonFor(GetLastError());
+        error = W().NotWritable + (W().Colon + ReasonFor(GetLastError()));
         return false;
     }
     DWORD written = 0;
@@ -253,7 +378,7 @@ bool CanWriteInto(const std::wstring &dir, std::wstring &error) {
     CloseHandle(h);
     DeleteFileW(probe.c_str());
     if (!ok || written != 2) {
-        error = L"安装目录不可写入：" + ReasonFor(e);
+        error = W().NotWritable + (W().Colon + ReasonFor(e));
         return false;
     }
     return true;
@@ -299,7 +424,7 @@ HRESULT WriteShortcut(const std::wstring &linkPath, const std::wstring &installD
     const std::wstring target = Join(installDir, kProductExe);
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(installDir.c_str());
-    link->SetDescription(L"Kesto Notes 笔记");
+    link->SetDescription(W().LinkDescription);
     link->SetIconLocation(target.c_str(), 0);
     IPersistFile *file = nullptr;
     hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
@@ -319,7 +444,7 @@ void ShowFailureAndReturn(const std::wstring &message) {
     KSUiSetProgress(0);
     for (DWORD left = kErrorShowMs / 1000; left > 0 && !g_Setup.CancelRequested; --left) {
         wchar_t tail[64];
-        wsprintfW(tail, L"（%lu 秒后返回）", left);
+        wsprintfW(tail, W().BackIn, left);
         KSUiSetStatus((message + tail).c_str());
         PumpFor(1000);
     }
@@ -333,23 +458,23 @@ enum class InstallResult { Done, Failed, Cancelled };
 
 InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
     // A running copy of the product would hold its files open.
-    KSUiSetStatus(L"正在检查 Kesto Notes 是否正在运行…");
+    KSUiSetStatus(W().Checking);
     const int running = KSUiIsAppRunning(kProductExe);
     LogProcessReport();
     if (running > 0) {
-        KSUiSetStatus(L"正在关闭正在运行的 Kesto Notes…");
+        KSUiSetStatus(W().Closing);
         const int left = KSUiKillApp(kProductExe, kKillWaitMs);
         LogProcessReport();
         if (left > 0) {
-            ShowFailureAndReturn(L"Kesto Notes 仍在运行，请先关闭它再安装");
+            ShowFailureAndReturn(W().StillRunning);
             return InstallResult::Failed;
         }
     }
 
-    KSUiSetStatus(L"正在准备安装目录…");
+    KSUiSetStatus(W().Preparing);
     std::wstring error;
     if (!IsAbsolute(dir)) {
-        ShowFailureAndReturn(L"请填写完整的安装路径，例如 C:\\Program Files\\Kesto Notes");
+        ShowFailureAndReturn(W().NeedFullPath);
         return InstallResult::Failed;
     }
     if (!MakeDirectories(dir, t, error) || !CanWriteInto(dir, error)) {
@@ -362,7 +487,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
     ListPayload(g_Setup.PayloadDir, L"", files);
     if (files.empty()) {
         Rollback(t);
-        ShowFailureAndReturn(L"安装包不完整：找不到要安装的文件");
+        ShowFailureAndReturn(W().Incomplete);
         return InstallResult::Failed;
     }
     Log(L"copying %u files into %ls", static_cast<unsigned>(files.size()), dir.c_str());
@@ -374,7 +499,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
         const std::wstring &rel = files[static_cast<size_t>(i)];
         const std::wstring target = Join(dir, rel);
         const std::wstring staged = target + kStagedSuffix;
-        KSUiSetStatus((L"正在复制 " + rel).c_str());
+        KSUiSetStatus((W().Copying + rel).c_str());
         if (!MakeDirectories(ParentOf(target), t, error)) {
             Rollback(t);
             ShowFailureAndReturn(error);
@@ -383,7 +508,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
         if (!CopyFileW(Join(g_Setup.PayloadDir, rel).c_str(), staged.c_str(), FALSE)) {
             const DWORD e = GetLastError();
             Rollback(t);
-            ShowFailureAndReturn(L"无法写入 " + rel + L"：" + ReasonFor(e));
+            ShowFailureAndReturn(W().CannotWrite + rel + W().Colon + ReasonFor(e));
             return InstallResult::Failed;
         }
         t.StagedFiles.push_back(staged);
@@ -398,7 +523,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
         }
     }
 
-    KSUiSetStatus(L"正在创建快捷方式…");
+    KSUiSetStatus(W().Linking);
     for (const Shortcut &s : kShortcuts) {
         if (!KSUiGetOption(s.Option))
             continue;
@@ -413,7 +538,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
             Rollback(t);
             wchar_t code[16];
             wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(hr));
-            ShowFailureAndReturn(std::wstring(L"无法创建快捷方式 ") + s.Where + L"：" + code);
+            ShowFailureAndReturn(std::wstring(W().CannotLink) + s.Where + W().Colon + code);
             return InstallResult::Failed;
         }
         t.StagedFiles.push_back(link + kStagedSuffix);
@@ -423,7 +548,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
 
     // Commit: every staged file takes its final name. Shortcuts of options the
     // user turned off go, so a reinstall honours the new choice.
-    KSUiSetStatus(L"正在完成安装…");
+    KSUiSetStatus(W().Finishing);
     for (const std::wstring &staged : t.StagedFiles) {
         const std::wstring final = staged.substr(0, staged.size() - (sizeof kStagedSuffix / sizeof(wchar_t) - 1));
         if (!MoveFileExW(staged.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -435,7 +560,7 @@ InstallResult CopyProduct(const std::wstring &dir, Transaction &t) {
     t.StagedFiles.clear();
     t.CreatedDirs.clear();
     KSUiSetProgress(1000);
-    KSUiSetStatus(L"安装完成");
+    KSUiSetStatus(W().Done);
     Log(L"installed %d files", total);
     return InstallResult::Done;
 }
@@ -631,16 +756,9 @@ void ChangeDirectory() {
     Log(L"change dir: %ls", dir.c_str());
 }
 
-const wchar_t kLicenceText[] =
-    L"1. 本软件按“现状”提供。你可以在个人和工作中免费使用它，并可在任意数量的设备上安装。\r\n\r\n"
-    L"2. 你的笔记只属于你。Kesto Notes 不会在未经你同意的情况下上传、分析或出售你的任何内容。\r\n\r\n"
-    L"3. 同步功能使用端到端加密；密钥只保存在你的设备上，丢失后无法找回。\r\n\r\n"
-    L"4. 请勿对本软件进行反向工程，或将其用于违反法律法规的用途。\r\n\r\n"
-    L"5. 本演示程序只会写入你所选择的安装目录，不会修改系统设置、注册表或其他文件夹。";
-
 void ShowLicence() {
     Log(L"licence shown");
-    ShowDialog(L"Kesto Notes 用户许可协议", kLicenceText, L"我知道了", nullptr, 480, 420);
+    ShowDialog(W().LicenceTitle, W().LicenceText, W().Understood, nullptr, 480, 420);
 }
 
 // The close button, or Alt+F4: during the copy it asks first and rolls back.
@@ -656,8 +774,7 @@ void RequestClose() {
         g_Setup.CancelRequested = true;
         return;
     }
-    if (ShowDialog(L"退出安装", L"安装尚未完成。现在退出会撤销已复制的文件，确定要退出吗？", L"退出", L"继续安装", 400,
-                   190) == kDialogOk) {
+    if (ShowDialog(W().QuitTitle, W().QuitQuestion, W().Quit, W().KeepInstalling, 400, 190) == kDialogOk) {
         Log(L"close requested during the copy");
         g_Setup.CancelRequested = true;
     }
@@ -716,6 +833,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // system folder: a demo run changes nothing outside its own tree.
     std::wstring installDir = Join(Join(g_Setup.ExeDir, L"installed"), kProductName);
     std::wstring logPath = Join(g_Setup.ExeDir, L"KestoSetup.log");
+    std::wstring language;
+    std::wstring pictures = Join(g_Setup.ExeDir, L"pictures");
     int argc = 0;
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i + 1 < argc; i += 2) {
@@ -723,14 +842,34 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             installDir = argv[i + 1];
         else if (lstrcmpiW(argv[i], L"--log") == 0)
             logPath = argv[i + 1];
+        else if (lstrcmpiW(argv[i], L"--lang") == 0)
+            language = argv[i + 1];
+        else if (lstrcmpiW(argv[i], L"--pictures") == 0)
+            pictures = argv[i + 1];
     }
     LocalFree(argv);
     g_Setup.Log = _wfopen(logPath.c_str(), L"wb");
     Log(L"Kesto Notes setup starting; payload %ls", g_Setup.PayloadDir.c_str());
 
+    // The front end speaks the language asked for; this program's own words
+    // are Chinese or, for any other language, English.
+    if (!language.empty()) {
+        if (KSUiSetLanguage(language.c_str())) {
+            const bool chinese = _wcsnicmp(language.c_str(), L"zh", 2) == 0 &&
+                                 (language.size() == 2 || language[2] == L'-' || language[2] == L'_');
+            if (!chinese)
+                g_Words = &kEnglishWords;
+            Log(L"language: %ls", language.c_str());
+        } else {
+            wchar_t why[200];
+            KSUiLastError(why, 200);
+            Log(L"language %ls refused: %ls", language.c_str(), why);
+        }
+    }
+
     // Everything the front end shows is set before the window exists.
-    KSUiSetBranding(L"《许可与隐私协议》", kBrandBlue, kBrandTeal);
-    KSUiSetHeroDir(Join(g_Setup.ExeDir, L"pictures").c_str());
+    KSUiSetBranding(W().LicenceLink, kBrandBlue, kBrandTeal);
+    KSUiSetHeroDir(pictures.c_str());
     KSUiSetDir(installDir.c_str());
 
     WNDCLASSEXW wc{};
@@ -741,7 +880,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);
-    g_Setup.Window = CreateWindowExW(0, kWindowClass, L"Kesto Notes 安装程序", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    g_Setup.Window = CreateWindowExW(0, kWindowClass, W().Title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                      CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, nullptr);
     if (!g_Setup.Window) {
         Log(L"CreateWindowExW failed (error %lu)", GetLastError());
@@ -751,7 +890,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         wchar_t why[256];
         KSUiLastError(why, 256);
         Log(L"KSUiAttach failed: %ls", why);
-        MessageBoxW(g_Setup.Window, why, L"Kesto Notes 安装程序无法启动", MB_OK | MB_ICONERROR);
+        MessageBoxW(g_Setup.Window, why, W().CannotStart, MB_OK | MB_ICONERROR);
         DestroyWindow(g_Setup.Window);
         return 1;
     }

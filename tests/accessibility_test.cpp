@@ -148,7 +148,7 @@ const TreeCase kTrees[] = {
      {{ElemMinimize, L"最小化", kPush, kFocusable, L""},
       {ElemClose, L"关闭", kPush, kFocusable, L""},
       {ItemStatusLine, L"正在复制 notes.exe", ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, L""},
-      {ItemProgressBar, L"", ROLE_SYSTEM_PROGRESSBAR, STATE_SYSTEM_READONLY, L"45%"}}},
+      {ItemProgressBar, L"安装进度", ROLE_SYSTEM_PROGRESSBAR, STATE_SYSTEM_READONLY, L"45%"}}},
     {"finished",
      PageFinished,
      false,
