@@ -138,6 +138,9 @@ class Snapshot {
 
     int Width() const { return width_; }
     int Height() const { return height_; }
+    bool SameAs(const Snapshot &other) const {
+        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
+    }
 
     RgbColor At(int x, int y) const {
         if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty())
