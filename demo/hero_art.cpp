@@ -275,12 +275,12 @@ struct PictureWords {
 const PictureWords kChinesePictureWords = {
     L"晴空笔记 · 让每一个想法都有归处",
     {L"多端同步", L"全文搜索", L"端到端加密"},
-    g_Words->Synced,
+    L"已同步 3 台设备",
     {{L"功能亮点 · 同步", L"多端同步，随时继续", L"电脑上写了一半的笔记，", L"拿起手机就能接着写。"},
      {L"功能亮点 · 搜索", L"全文搜索，一秒找到", L"标题、正文、图片里的文字，", L"输入几个字就能定位。"},
      {L"功能亮点 · 安全", L"端到端加密，只属于你", L"笔记在你的设备上加密，", L"密钥从不离开你的手。"},
      {L"功能亮点 · 清单", L"清单与提醒，井井有条", L"待办、日程和提醒放在一起，", L"到点准时提醒你。"}},
-    g_Words->Encrypted,
+    L"AES-256 加密",
 };
 
 const PictureWords kEnglishPictureWords = {

@@ -175,7 +175,11 @@ TEST_F(LayoutTest, CanvasHeightGrowsOnlyWithThePanelOpenOnTheWelcomePage) {
 
 // The link starts after the agreement caption and never reaches within
 // 16 * B of the toggle (which starts at 895 here): a long caption shortens it.
+// The agreement caption itself takes at most 55 % of the row after its box
+// (926 units at B = 1), so a long one is shortened before the link is.
 TEST_F(LayoutTest, LicenseLinkShrinksToTheRoomBeforeTheToggle) {
+    const float agreeCap = (988.0f - (36.0f + 26.0f)) * 0.55f;
+    const float afterCap = 26.0f + 36.0f + agreeCap + 2.0f;
     const struct {
         const char *What;
         float Agree, License;
@@ -185,9 +189,10 @@ TEST_F(LayoutTest, LicenseLinkShrinksToTheRoomBeforeTheToggle) {
         {"fits", kAgreeWidth, kLicenseWidth, 169, 289, ElemLicenseLink},
         {"not measured yet", kAgreeWidth, 0, 169, 169, ElemNone},
         {"long link text is cut at the toggle's margin", kAgreeWidth, 1000, 169, 879, ElemLicenseLink},
-        {"long agreement caption leaves 15 units", 800, kLicenseWidth, 864, 879, ElemLicenseLink},
-        {"agreement caption leaves no room", 821, kLicenseWidth, 885, 885, ElemNone},
-        {"agreement caption runs into the toggle", 900, kLicenseWidth, 964, 964, ElemCustomToggle},
+        {"agreement caption just under its share", 509, kLicenseWidth, 573, 693, ElemLicenseLink},
+        {"long agreement caption is held to its share", 800, kLicenseWidth, afterCap, afterCap + kLicenseWidth,
+         ElemLicenseLink},
+        {"long agreement caption and long link text", 900, 1000, afterCap, 879, ElemLicenseLink},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.What);

@@ -310,10 +310,11 @@ TEST_F(WelcomePaintTest, RebuildingFormatsAfterBrandingMeasuresOutsideTheFrame) 
     Pump(300);
     const CreationCounts afterFrames = g_Counts;
     StopCounting();
-    // Six formats, one trimming sign and three measurements, all in the command.
+    // Six formats, each with its trimming sign, and the seven captions the
+    // layout grows with measured, all in the command.
     EXPECT_EQ(6, afterCommand.TextFormats);
-    EXPECT_EQ(1, afterCommand.TrimmingSigns);
-    EXPECT_EQ(3, afterCommand.TextLayouts);
+    EXPECT_EQ(6, afterCommand.TrimmingSigns);
+    EXPECT_EQ(7, afterCommand.TextLayouts);
     // Colours unchanged: the gradient is kept.
     EXPECT_EQ(0, afterCommand.Gradients);
     EXPECT_EQ(afterCommand.Total(), afterFrames.Total());
