@@ -63,15 +63,10 @@ void MoveHostToGhost(HWND host) {
     SetWindowPos(host, HWND_TOP, g_State.GhostX, g_State.GhostY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+// The DC goes first: it lets go of the bitmap selected into it.
 void DeleteSnapshot(DragThreadContext &t) {
-    if (t.GhostSnapshotDC) {
-        DeleteDC(t.GhostSnapshotDC);
-        t.GhostSnapshotDC = nullptr;
-    }
-    if (t.GhostSnapshotBitmap) {
-        DeleteObject(t.GhostSnapshotBitmap);
-        t.GhostSnapshotBitmap = nullptr;
-    }
+    DeleteDcAndNull(t.GhostSnapshotDC);
+    DeleteObjectAndNull(t.GhostSnapshotBitmap);
 }
 
 void CleanUpGhost(DragThreadContext &t) {
@@ -101,17 +96,16 @@ void FillGhost(DragThreadContext &t, HWND host, const RECT &r) {
         DwmUpdateThumbnailProperties(thumbnail, &props);
         return;
     }
-    HDC screen = GetDC(nullptr);
-    t.GhostSnapshotDC = CreateCompatibleDC(screen);
-    t.GhostSnapshotBitmap = CreateCompatibleBitmap(screen, w, h);
+    const ScopedWindowDc screen(nullptr, GetDC(nullptr));
+    t.GhostSnapshotDC = CreateCompatibleDC(screen.Get());
+    t.GhostSnapshotBitmap = CreateCompatibleBitmap(screen.Get(), w, h);
     if (t.GhostSnapshotDC && t.GhostSnapshotBitmap) {
         SelectObject(t.GhostSnapshotDC, t.GhostSnapshotBitmap);
-        BitBlt(t.GhostSnapshotDC, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(t.GhostSnapshotDC, 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     } else {
         // Half a copy would paint a black ghost; without one it is plain white.
         DeleteSnapshot(t);
     }
-    ReleaseDC(nullptr, screen);
 }
 
 // Shows the ghost exactly over the host and cloaks the host. False when the
@@ -281,10 +275,8 @@ DWORD WINAPI DragThreadMain(LPVOID context) {
     }
     CleanUpGhost(t);
     HMODULE module = t.Module;
-    if (t.StopEvent)
-        CloseHandle(t.StopEvent);
-    if (t.WatchEvent)
-        CloseHandle(t.WatchEvent);
+    CloseHandleAndNull(t.StopEvent);
+    CloseHandleAndNull(t.WatchEvent);
     delete &t;
     // The library stays loaded until this thread has left it, even when the
     // host unloads it right after destroying its window.
@@ -330,6 +322,8 @@ void StartDragThread() {
     s.DragStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DragThreadContext *t = new (std::nothrow) DragThreadContext;
     if (!s.DragStopEvent || !t) {
+        // Without a thread StopDragThread closes nothing: the event goes now.
+        CloseHandleAndNull(s.DragStopEvent);
         delete t;
         return;
     }
@@ -344,15 +338,16 @@ void StartDragThread() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&DragThreadMain),
                        &t->Module);
     s.DragThread = CreateThread(nullptr, 0, DragThreadMain, t, 0, nullptr);
-    if (!s.DragThread) {
-        if (t->Module)
-            FreeLibrary(t->Module);
-        if (t->StopEvent)
-            CloseHandle(t->StopEvent);
-        if (t->WatchEvent)
-            CloseHandle(t->WatchEvent);
-        delete t;
-    }
+    if (s.DragThread)
+        return;
+    // Without a thread StopDragThread closes nothing: everything goes now.
+    if (t->Module)
+        FreeLibrary(t->Module);
+    CloseHandleAndNull(t->StopEvent);
+    CloseHandleAndNull(t->WatchEvent);
+    delete t;
+    CloseHandleAndNull(s.DragStopEvent);
+    CloseHandleAndNull(s.DragWatchEvent);
 }
 
 void WatchForDrags() {
@@ -393,16 +388,12 @@ void StopDragThread() {
     HANDLE thread = s.DragThread, stop = s.DragStopEvent;
     s.DragThread = nullptr;
     s.DragStopEvent = nullptr;
-    if (s.DragWatchEvent) {
-        CloseHandle(s.DragWatchEvent);
-        s.DragWatchEvent = nullptr;
-    }
+    CloseHandleAndNull(s.DragWatchEvent);
     if (stop)
         SetEvent(stop);
     WaitAnsweringSentMessages(thread, kStopWaitMs);
-    CloseHandle(thread);
-    if (stop)
-        CloseHandle(stop);
+    CloseHandleAndNull(thread);
+    CloseHandleAndNull(stop);
     if (s.DragState == DragIdle)
         return;
     // A drag was under way or not yet taken over: the host goes where the ghost
