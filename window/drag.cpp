@@ -2,6 +2,7 @@
 
 #include "geometry/layout.h"
 #include "geometry/pixels.h"
+#include "state/seams.h"
 #include "window/scaling.h"
 
 #include <dwmapi.h>
@@ -38,9 +39,18 @@ bool PrimaryButtonDown() {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+// Counted in the test build, for the benchmark.
+void NoteDragThreadWake() {
+#ifdef KSUI_TESTING
+    InterlockedIncrement(&TestSeams::DragThreadWakes);
+#endif
+}
+
 // Waits on the thread's stop event; true only when the wait timed out (keep going).
 bool WaitTimedOut(const DragThreadContext &t, DWORD ms) {
-    return WaitForSingleObject(t.StopEvent, ms) == WAIT_TIMEOUT;
+    const bool timedOut = WaitForSingleObject(t.StopEvent, ms) == WAIT_TIMEOUT;
+    NoteDragThreadWake();
+    return timedOut;
 }
 
 void DispatchThreadMessages() {
@@ -212,7 +222,9 @@ bool WaitForInstallingPage(const DragThreadContext &t) {
     if (!t.WatchEvent || g_State.CurrentPage == PageInstalling)
         return true;
     const HANDLE events[2] = {t.StopEvent, t.WatchEvent};
-    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+    const DWORD r = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    NoteDragThreadWake();
+    return r == WAIT_OBJECT_0 + 1;
 }
 
 // A press may start a drag only on empty space of the installing page, on the
