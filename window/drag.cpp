@@ -2,7 +2,7 @@
 
 #include "geometry/layout.h"
 #include "geometry/pixels.h"
-#include "state/seams.h"
+#include "window/button_wake.h"
 #include "window/scaling.h"
 
 #include <dwmapi.h>
@@ -13,6 +13,7 @@ namespace {
 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kTrackMs = 8;
+constexpr DWORD kPressSettleMs = 100;
 constexpr DWORD kStopWaitMs = 1000;
 
 // Everything one drag thread owns. Each thread has its own: a thread that
@@ -21,7 +22,7 @@ constexpr DWORD kStopWaitMs = 1000;
 // GWLP_USERDATA, on the same thread.
 struct DragThreadContext {
     HANDLE StopEvent = nullptr;       // its own duplicate of DragStopEvent
-    HANDLE WatchEvent = nullptr;      // its own duplicate of DragWatchEvent; null: it polls on every page
+    HANDLE WatchEvent = nullptr;      // its own duplicate of DragWatchEvent; null: it watches on every page
     HMODULE Module = nullptr;         // its own reference on the library, freed as the thread ends
     HWND GhostWindow = nullptr;       // empty between drags
     HTHUMBNAIL GhostThumbnail = 0;
@@ -37,13 +38,6 @@ void SetDwmBool(HWND window, DWORD attribute, BOOL value) {
 bool PrimaryButtonDown() {
     const int vk = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
-}
-
-// Counted in the test build, for the benchmark.
-void NoteDragThreadWake() {
-#ifdef KSUI_TESTING
-    InterlockedIncrement(&TestSeams::DragThreadWakes);
-#endif
 }
 
 // Waits on the thread's stop event; true only when the wait timed out (keep going).
@@ -216,15 +210,31 @@ bool PastThreshold(const DragThreadContext &t, POINT press) {
 }
 
 // Off the installing page no press can start a drag, so the thread sleeps
-// until that page comes instead of polling the button: a page at rest costs
-// no wake-ups. False when the thread is to stop.
+// until the page changes instead of watching the buttons. False when the
+// thread is to stop.
 bool WaitForInstallingPage(const DragThreadContext &t) {
-    if (!t.WatchEvent || g_State.CurrentPage == PageInstalling)
+    if (!t.WatchEvent)
         return true;
     const HANDLE events[2] = {t.StopEvent, t.WatchEvent};
-    const DWORD r = WaitForMultipleObjects(2, events, FALSE, INFINITE);
-    NoteDragThreadWake();
-    return r == WAIT_OBJECT_0 + 1;
+    while (g_State.CurrentPage != PageInstalling) {
+        const DWORD r = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        NoteDragThreadWake();
+        if (r != WAIT_OBJECT_0 + 1)
+            return false;
+    }
+    return true;
+}
+
+// The hook wakes the thread before the system has taken the press in, so the
+// key state may show the button a moment later (under Wine it already does).
+// A press of the other button never shows; it is given up after a while.
+bool PrimaryDownSoon(const DragThreadContext &t) {
+    for (DWORD waited = 0;; waited += kPollMs) {
+        if (PrimaryButtonDown())
+            return true;
+        if (waited >= kPressSettleMs || !WaitTimedOut(t, kPollMs))
+            return false;
+    }
 }
 
 // A press may start a drag only on empty space of the installing page, on the
@@ -250,40 +260,37 @@ DWORD WINAPI DragThreadMain(LPVOID context) {
     // Never unregistered: a later attach finds the class already there.
     RegisterClassW(&wc);
 
-    bool wasDown = false;
     for (;;) {
-        if (g_State.CurrentPage != PageInstalling) {
-            if (!WaitForInstallingPage(t))
-                break;
-            // A button already held as the page comes is no press.
-            wasDown = PrimaryButtonDown();
-        }
-        if (!WaitTimedOut(t, kPollMs))
+        if (!WaitForInstallingPage(t))
             break;
-        HWND host = g_State.HostWindow;
-        if (!host)
+        // A button held as the page came, through a refused press or past the
+        // end of a drag is no new press; only while it is held does the thread
+        // poll, until it comes up. One press yields one chance.
+        if (PrimaryButtonDown()) {
+            if (!WaitTimedOut(t, kPollMs))
+                break;
             continue;
-        const bool down = PrimaryButtonDown();
-        const bool pressed = down && !wasDown;
-        wasDown = down;
-        // One press yields one chance: a refused press needs a new one.
-        if (g_State.DragState != DragIdle || !pressed || g_State.CurrentPage != PageInstalling)
+        }
+        // The primary button is up: sleep until some button goes down.
+        const ButtonWake wake = WaitForButtonDown(t.StopEvent, t.WatchEvent, t.Module);
+        if (wake == ButtonWake::Stop)
+            break;
+        if (wake == ButtonWake::Signalled)
+            continue;
+        const bool pressed = wake == ButtonWake::ButtonDown ? PrimaryDownSoon(t) : PrimaryButtonDown();
+        HWND host = g_State.HostWindow;
+        if (!pressed || !host || g_State.DragState != DragIdle || g_State.CurrentPage != PageInstalling)
             continue;
         POINT press;
         GetCursorPos(&press);
-        if (!PressStartsDrag(host, press))
+        if (!PressStartsDrag(host, press) || !PastThreshold(t, press))
             continue;
-        if (!PastThreshold(t, press)) {
-            wasDown = PrimaryButtonDown();
-            continue;
-        }
         RECT r;
         if (!GetWindowRect(host, &r) || !BeginDrag(t, host, r)) {
             CleanUpGhost(t);
             continue;
         }
         FollowAndRelease(t, r, press);
-        wasDown = PrimaryButtonDown();
     }
     CleanUpGhost(t);
     HMODULE module = t.Module;
@@ -341,7 +348,8 @@ void StartDragThread() {
     }
     DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &t->StopEvent, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    s.DragWatchEvent = CreateEventW(nullptr, TRUE, s.CurrentPage == PageInstalling, nullptr);
+    // Auto-reset: each page change wakes the thread once, and it reads the page.
+    s.DragWatchEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (s.DragWatchEvent)
         DuplicateHandle(GetCurrentProcess(), s.DragWatchEvent, GetCurrentProcess(), &t->WatchEvent, 0, FALSE,
                         DUPLICATE_SAME_ACCESS);
@@ -363,13 +371,8 @@ void StartDragThread() {
 }
 
 void WatchForDrags() {
-    EngineState &s = g_State;
-    if (!s.DragWatchEvent)
-        return;
-    if (s.CurrentPage == PageInstalling)
-        SetEvent(s.DragWatchEvent);
-    else
-        ResetEvent(s.DragWatchEvent);
+    if (g_State.DragWatchEvent)
+        SetEvent(g_State.DragWatchEvent);
 }
 
 // Waits for the drag thread while still answering what other threads send to
