@@ -20,6 +20,14 @@ template <class T> inline void DeleteObjectAndNull(T &object) {
     }
 }
 
+// A memory DC the engine made with CreateCompatibleDC.
+inline void DeleteDcAndNull(HDC &dc) {
+    if (dc) {
+        DeleteDC(dc);
+        dc = nullptr;
+    }
+}
+
 // A kernel handle (thread, event).
 inline void CloseHandleAndNull(HANDLE &handle) {
     if (handle) {

@@ -25,6 +25,9 @@ extern bool OnePassFrames;
 // reports the setting (SPI_SETHIGHCONTRAST fails), so tests can only set it here.
 // -1 asks the system.
 extern int HighContrast;
+// Wake-ups of the drag thread since the process started: every return from
+// one of its waits.
+extern LONG DragThreadWakes;
 // When set, makes the taskbar object instead of CoCreateInstance, so tests can
 // watch the calls (Wine's taskbar shows nothing) or make the creation fail.
 extern HRESULT (*TaskbarCreate)(ITaskbarList3 **taskbar);

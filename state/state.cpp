@@ -16,6 +16,7 @@ LONG PaintCount = 0;
 int ForcedDcRenderTarget = -1;
 bool OnePassFrames = false;
 int HighContrast = -1;
+LONG DragThreadWakes = 0;
 HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 } // namespace TestSeams
 

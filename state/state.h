@@ -7,7 +7,8 @@
 //     through HitTest, CustomPanelOpen, ContentBoost, RightToLeft and the
 //     measured caption widths:
 //     plain aligned 32-bit loads, no lock; a stale value at most delays or
-//     refuses one press. It waits on its own duplicate of DragStopEvent.
+//     refuses one press. It waits on its own duplicates of DragStopEvent and
+//     DragWatchEvent.
 //   - The drag thread writes GhostX and GhostY (plain stores, always before it
 //     publishes DragReleased) and DragState.
 //   - DragState changes only by InterlockedExchange, on both threads. After
@@ -275,7 +276,7 @@ struct EngineState {
     volatile LONG GhostY = 0;                       // drag thread
     HANDLE DragThread = nullptr;                    // StartDragThread/StopDragThread
     HANDLE DragStopEvent = nullptr;                 // StartDragThread/StopDragThread; the thread waits on a duplicate
-    HANDLE DragWatchEvent = nullptr;                // StartDragThread/StopDragThread; set while CurrentPage is PageInstalling
+    HANDLE DragWatchEvent = nullptr;                // StartDragThread/StopDragThread; auto-reset, set by each page change
     int FocusItem = 0;                              // keyboard focus: a ReadingItem, 0 for none
     bool FocusCueShown = false;                     // keyboard focus: from the first Tab on
 

@@ -8,6 +8,7 @@
 #include "KestoUIEngine.h"
 #include "window/drag.h"
 #include "geometry/layout.h"
+#include "state/seams.h"
 
 #include <dwmapi.h>
 
@@ -433,6 +434,70 @@ TEST_F(DragPointerTest, OnlyThePrimaryButtonDragsAlsoWhenTheButtonsAreSwapped) {
         EXPECT_EQ(c.drags, DragBy(50, 30, c.xButton));
         EXPECT_TRUE(SamePoint(c.drags ? Offset(start, 50, 30) : start, TopLeft(window_)));
     }
+}
+
+// The thread sleeps while nobody presses a button: on the installing page at
+// rest, whether the host pumps or is busy, and off that page even while the
+// pointer crosses the window (only the installing page has it hear the mouse).
+TEST_F(DragPointerTest, TheDragThreadSleepsUntilAButtonGoesDownOnTheInstallingPage) {
+    const struct {
+        const char *name;
+        int page;
+        bool crossWindow; // else the pointer stays parked away from the window
+        HostThread host;
+    } cases[] = {
+        {"installing page at rest, host pumping", PageInstalling, false, HostThread::Pumping},
+        {"installing page at rest, host busy", PageInstalling, false, HostThread::Busy},
+        {"welcome page, pointer crossing", PageWelcome, true, HostThread::Pumping},
+        {"finished page, pointer crossing, host busy", PageFinished, true, HostThread::Busy},
+    };
+    const POINT parked = {5, 5};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowPage(c.page);
+        ASSERT_TRUE(Xdotool(Format("mousemove %ld %ld sleep 0.1", parked.x, parked.y), HostThread::Pumping));
+        ASSERT_NE(window_, WindowFromPoint(parked));
+        HostUntil(c.host, 300, [] { return false; });
+        const LONG before = TestSeams::DragThreadWakes;
+        if (c.crossWindow) {
+            RECT r = {};
+            GetWindowRect(window_, &r);
+            std::string moves;
+            for (int i = 1; i <= 8; ++i)
+                moves += Format("mousemove %ld %ld sleep 0.05 ", r.left + (r.right - r.left) * i / 9,
+                                r.top + (r.bottom - r.top) * i / 9);
+            moves += Format("mousemove %ld %ld", parked.x, parked.y);
+            ASSERT_TRUE(Xdotool(moves, c.host));
+        }
+        HostUntil(c.host, 1000, [] { return false; });
+        EXPECT_EQ(0, TestSeams::DragThreadWakes - before);
+    }
+}
+
+// A button already held when the installing page comes is no press: neither a
+// long move over empty space nor a press of the other button while it is held
+// starts a drag. Once it is up, the next press drags as usual.
+TEST_F(DragPointerTest, AButtonHeldAsTheInstallingPageComesIsNoPress) {
+    ShowPage(PageWelcome);
+    const POINT press = ScreenFromDesign(kEmptyX, kEmptyY);
+    const POINT to = Offset(press, 60, 40);
+    {
+        DragWatch watch;
+        ASSERT_TRUE(Xdotool(Format("mousemove %ld %ld sleep 0.2 mousedown 1 sleep 0.2", press.x, press.y),
+                            HostThread::Busy));
+        KSUiSetState(PageInstalling);
+        HostUntil(HostThread::Busy, 300, [] { return false; });
+        ASSERT_TRUE(Xdotool("mousedown 3 sleep 0.1 mouseup 3 sleep 0.2", HostThread::Busy));
+        ASSERT_TRUE(Xdotool(Format("mousemove %ld %ld sleep 0.1 mousemove %ld %ld sleep 0.25 mouseup 1 sleep 0.15",
+                                   (press.x + to.x) / 2, (press.y + to.y) / 2, to.x, to.y),
+                            HostThread::Busy));
+        HostUntil(HostThread::Busy, 300, [&] { return watch.Started(); });
+        EXPECT_FALSE(watch.Started());
+    }
+    Pump(300); // the queued input reaches the window procedure
+    const POINT start = TopLeft(window_);
+    EXPECT_TRUE(DragBy(60, 40, 1));
+    EXPECT_TRUE(SamePoint(Offset(start, 60, 40), TopLeft(window_)));
 }
 
 // Detaching while the ghost is held: the thread ends before KSUiDetach returns,

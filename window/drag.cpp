@@ -2,6 +2,7 @@
 
 #include "geometry/layout.h"
 #include "geometry/pixels.h"
+#include "window/button_wake.h"
 #include "window/scaling.h"
 
 #include <dwmapi.h>
@@ -12,6 +13,7 @@ namespace {
 
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kTrackMs = 8;
+constexpr DWORD kPressSettleMs = 100;
 constexpr DWORD kStopWaitMs = 1000;
 
 // Everything one drag thread owns. Each thread has its own: a thread that
@@ -20,7 +22,7 @@ constexpr DWORD kStopWaitMs = 1000;
 // GWLP_USERDATA, on the same thread.
 struct DragThreadContext {
     HANDLE StopEvent = nullptr;       // its own duplicate of DragStopEvent
-    HANDLE WatchEvent = nullptr;      // its own duplicate of DragWatchEvent; null: it polls on every page
+    HANDLE WatchEvent = nullptr;      // its own duplicate of DragWatchEvent; null: it watches on every page
     HMODULE Module = nullptr;         // its own reference on the library, freed as the thread ends
     HWND GhostWindow = nullptr;       // empty between drags
     HTHUMBNAIL GhostThumbnail = 0;
@@ -40,7 +42,9 @@ bool PrimaryButtonDown() {
 
 // Waits on the thread's stop event; true only when the wait timed out (keep going).
 bool WaitTimedOut(const DragThreadContext &t, DWORD ms) {
-    return WaitForSingleObject(t.StopEvent, ms) == WAIT_TIMEOUT;
+    const bool timedOut = WaitForSingleObject(t.StopEvent, ms) == WAIT_TIMEOUT;
+    NoteDragThreadWake();
+    return timedOut;
 }
 
 void DispatchThreadMessages() {
@@ -63,15 +67,10 @@ void MoveHostToGhost(HWND host) {
     SetWindowPos(host, HWND_TOP, g_State.GhostX, g_State.GhostY, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+// The DC goes first: it lets go of the bitmap selected into it.
 void DeleteSnapshot(DragThreadContext &t) {
-    if (t.GhostSnapshotDC) {
-        DeleteDC(t.GhostSnapshotDC);
-        t.GhostSnapshotDC = nullptr;
-    }
-    if (t.GhostSnapshotBitmap) {
-        DeleteObject(t.GhostSnapshotBitmap);
-        t.GhostSnapshotBitmap = nullptr;
-    }
+    DeleteDcAndNull(t.GhostSnapshotDC);
+    DeleteObjectAndNull(t.GhostSnapshotBitmap);
 }
 
 void CleanUpGhost(DragThreadContext &t) {
@@ -101,17 +100,16 @@ void FillGhost(DragThreadContext &t, HWND host, const RECT &r) {
         DwmUpdateThumbnailProperties(thumbnail, &props);
         return;
     }
-    HDC screen = GetDC(nullptr);
-    t.GhostSnapshotDC = CreateCompatibleDC(screen);
-    t.GhostSnapshotBitmap = CreateCompatibleBitmap(screen, w, h);
+    const ScopedWindowDc screen(nullptr, GetDC(nullptr));
+    t.GhostSnapshotDC = CreateCompatibleDC(screen.Get());
+    t.GhostSnapshotBitmap = CreateCompatibleBitmap(screen.Get(), w, h);
     if (t.GhostSnapshotDC && t.GhostSnapshotBitmap) {
         SelectObject(t.GhostSnapshotDC, t.GhostSnapshotBitmap);
-        BitBlt(t.GhostSnapshotDC, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(t.GhostSnapshotDC, 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     } else {
         // Half a copy would paint a black ghost; without one it is plain white.
         DeleteSnapshot(t);
     }
-    ReleaseDC(nullptr, screen);
 }
 
 // Shows the ghost exactly over the host and cloaks the host. False when the
@@ -212,13 +210,31 @@ bool PastThreshold(const DragThreadContext &t, POINT press) {
 }
 
 // Off the installing page no press can start a drag, so the thread sleeps
-// until that page comes instead of polling the button: a page at rest costs
-// no wake-ups. False when the thread is to stop.
+// until the page changes instead of watching the buttons. False when the
+// thread is to stop.
 bool WaitForInstallingPage(const DragThreadContext &t) {
-    if (!t.WatchEvent || g_State.CurrentPage == PageInstalling)
+    if (!t.WatchEvent)
         return true;
     const HANDLE events[2] = {t.StopEvent, t.WatchEvent};
-    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+    while (g_State.CurrentPage != PageInstalling) {
+        const DWORD r = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        NoteDragThreadWake();
+        if (r != WAIT_OBJECT_0 + 1)
+            return false;
+    }
+    return true;
+}
+
+// The hook wakes the thread before the system has taken the press in, so the
+// key state may show the button a moment later (under Wine it already does).
+// A press of the other button never shows; it is given up after a while.
+bool PrimaryDownSoon(const DragThreadContext &t) {
+    for (DWORD waited = 0;; waited += kPollMs) {
+        if (PrimaryButtonDown())
+            return true;
+        if (waited >= kPressSettleMs || !WaitTimedOut(t, kPollMs))
+            return false;
+    }
 }
 
 // A press may start a drag only on empty space of the installing page, on the
@@ -244,47 +260,42 @@ DWORD WINAPI DragThreadMain(LPVOID context) {
     // Never unregistered: a later attach finds the class already there.
     RegisterClassW(&wc);
 
-    bool wasDown = false;
     for (;;) {
-        if (g_State.CurrentPage != PageInstalling) {
-            if (!WaitForInstallingPage(t))
-                break;
-            // A button already held as the page comes is no press.
-            wasDown = PrimaryButtonDown();
-        }
-        if (!WaitTimedOut(t, kPollMs))
+        if (!WaitForInstallingPage(t))
             break;
-        HWND host = g_State.HostWindow;
-        if (!host)
+        // A button held as the page came, through a refused press or past the
+        // end of a drag is no new press; only while it is held does the thread
+        // poll, until it comes up. One press yields one chance.
+        if (PrimaryButtonDown()) {
+            if (!WaitTimedOut(t, kPollMs))
+                break;
             continue;
-        const bool down = PrimaryButtonDown();
-        const bool pressed = down && !wasDown;
-        wasDown = down;
-        // One press yields one chance: a refused press needs a new one.
-        if (g_State.DragState != DragIdle || !pressed || g_State.CurrentPage != PageInstalling)
+        }
+        // The primary button is up: sleep until some button goes down.
+        const ButtonWake wake = WaitForButtonDown(t.StopEvent, t.WatchEvent, t.Module);
+        if (wake == ButtonWake::Stop)
+            break;
+        if (wake == ButtonWake::Signalled)
+            continue;
+        const bool pressed = wake == ButtonWake::ButtonDown ? PrimaryDownSoon(t) : PrimaryButtonDown();
+        HWND host = g_State.HostWindow;
+        if (!pressed || !host || g_State.DragState != DragIdle || g_State.CurrentPage != PageInstalling)
             continue;
         POINT press;
         GetCursorPos(&press);
-        if (!PressStartsDrag(host, press))
+        if (!PressStartsDrag(host, press) || !PastThreshold(t, press))
             continue;
-        if (!PastThreshold(t, press)) {
-            wasDown = PrimaryButtonDown();
-            continue;
-        }
         RECT r;
         if (!GetWindowRect(host, &r) || !BeginDrag(t, host, r)) {
             CleanUpGhost(t);
             continue;
         }
         FollowAndRelease(t, r, press);
-        wasDown = PrimaryButtonDown();
     }
     CleanUpGhost(t);
     HMODULE module = t.Module;
-    if (t.StopEvent)
-        CloseHandle(t.StopEvent);
-    if (t.WatchEvent)
-        CloseHandle(t.WatchEvent);
+    CloseHandleAndNull(t.StopEvent);
+    CloseHandleAndNull(t.WatchEvent);
     delete &t;
     // The library stays loaded until this thread has left it, even when the
     // host unloads it right after destroying its window.
@@ -330,12 +341,15 @@ void StartDragThread() {
     s.DragStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DragThreadContext *t = new (std::nothrow) DragThreadContext;
     if (!s.DragStopEvent || !t) {
+        // Without a thread StopDragThread closes nothing: the event goes now.
+        CloseHandleAndNull(s.DragStopEvent);
         delete t;
         return;
     }
     DuplicateHandle(GetCurrentProcess(), s.DragStopEvent, GetCurrentProcess(), &t->StopEvent, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    s.DragWatchEvent = CreateEventW(nullptr, TRUE, s.CurrentPage == PageInstalling, nullptr);
+    // Auto-reset: each page change wakes the thread once, and it reads the page.
+    s.DragWatchEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (s.DragWatchEvent)
         DuplicateHandle(GetCurrentProcess(), s.DragWatchEvent, GetCurrentProcess(), &t->WatchEvent, 0, FALSE,
                         DUPLICATE_SAME_ACCESS);
@@ -344,25 +358,21 @@ void StartDragThread() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&DragThreadMain),
                        &t->Module);
     s.DragThread = CreateThread(nullptr, 0, DragThreadMain, t, 0, nullptr);
-    if (!s.DragThread) {
-        if (t->Module)
-            FreeLibrary(t->Module);
-        if (t->StopEvent)
-            CloseHandle(t->StopEvent);
-        if (t->WatchEvent)
-            CloseHandle(t->WatchEvent);
-        delete t;
-    }
+    if (s.DragThread)
+        return;
+    // Without a thread StopDragThread closes nothing: everything goes now.
+    if (t->Module)
+        FreeLibrary(t->Module);
+    CloseHandleAndNull(t->StopEvent);
+    CloseHandleAndNull(t->WatchEvent);
+    delete t;
+    CloseHandleAndNull(s.DragStopEvent);
+    CloseHandleAndNull(s.DragWatchEvent);
 }
 
 void WatchForDrags() {
-    EngineState &s = g_State;
-    if (!s.DragWatchEvent)
-        return;
-    if (s.CurrentPage == PageInstalling)
-        SetEvent(s.DragWatchEvent);
-    else
-        ResetEvent(s.DragWatchEvent);
+    if (g_State.DragWatchEvent)
+        SetEvent(g_State.DragWatchEvent);
 }
 
 // Waits for the drag thread while still answering what other threads send to
@@ -393,16 +403,12 @@ void StopDragThread() {
     HANDLE thread = s.DragThread, stop = s.DragStopEvent;
     s.DragThread = nullptr;
     s.DragStopEvent = nullptr;
-    if (s.DragWatchEvent) {
-        CloseHandle(s.DragWatchEvent);
-        s.DragWatchEvent = nullptr;
-    }
+    CloseHandleAndNull(s.DragWatchEvent);
     if (stop)
         SetEvent(stop);
     WaitAnsweringSentMessages(thread, kStopWaitMs);
-    CloseHandle(thread);
-    if (stop)
-        CloseHandle(stop);
+    CloseHandleAndNull(thread);
+    CloseHandleAndNull(stop);
     if (s.DragState == DragIdle)
         return;
     // A drag was under way or not yet taken over: the host goes where the ghost

@@ -1,7 +1,8 @@
 // Dragging the window on the installing page while the host's thread is busy:
-// a background thread watches the mouse button, shows a ghost of the window
-// that follows the cursor, and the window thread moves the real window to the
-// drop point at its next frame tick or host command.
+// a background thread, woken by a low-level mouse hook when a button goes
+// down, shows a ghost of the window that follows the cursor, and the window
+// thread moves the real window to the drop point at its next frame tick or
+// host command.
 #pragma once
 
 #include "state/state.h"
@@ -12,8 +13,8 @@ constexpr int kParkPosition = -32000;
 // Creates DragStopEvent, DragWatchEvent and the drag thread (attach).
 void StartDragThread();
 
-// Tells the drag thread whether the installing page is shown, the only page on
-// which it watches the mouse button (KSUiSetState).
+// Wakes the drag thread after a page change (KSUiSetState): it watches the
+// mouse buttons only while the installing page is shown.
 void WatchForDrags();
 // Signals the thread, waits at most 1000 ms for it (answering messages other
 // threads send meanwhile), closes both handles, and puts the host where an
