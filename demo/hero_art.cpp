@@ -286,7 +286,7 @@ const PictureWords kChinesePictureWords = {
 const PictureWords kEnglishPictureWords = {
     L"Clear-sky notes · a home for every idea",
     {L"Sync everywhere", L"Full-text search", L"End-to-end encryption"},
-    L"Synced to 3 devices",
+    L"On 3 devices",
     {{L"Highlights · Sync", L"Start here, go on there", L"Begin a note on your computer,", L"finish it on your phone."},
      {L"Highlights · Search", L"Found in a second", L"Titles, text, even words in pictures:", L"type a few letters."},
      {L"Highlights · Security", L"Yours, end to end", L"Notes are encrypted on your device;", L"the key never leaves it."},
