@@ -48,14 +48,15 @@ class PartialFrameTest : public PaintTest, public ::testing::WithParamInterface<
 
     // The window once the screen has shown its last frame: with the clock
     // frozen nothing moves, but the window's own target (through OpenGL) may
-    // show a frame a while after it was drawn on a busy machine.
+    // show a frame a while after it was drawn on a busy machine, so the
+    // picture must hold still for a few looks in a row, not just two.
     Snapshot Settled() {
         Snapshot before(window_);
-        for (int tries = 0; tries < 50; ++tries) {
+        int still = 0;
+        for (int tries = 0; tries < 60 && still < 4; ++tries) {
             Pump(40);
             Snapshot after(window_);
-            if (after.SameAs(before))
-                return after;
+            still = after.SameAs(before) ? still + 1 : 0;
             before = after;
         }
         return before;
