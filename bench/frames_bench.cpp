@@ -4,6 +4,7 @@
 // cross-fades fall into each), the cost of a million KSUiSetProgress calls, and
 // how long a host's pump-until-empty loop takes to come back in each state of
 // the window.
+#include "bench/bench_clock.h"
 #include "tests/paint_support.h"
 
 #include "state/seams.h"
@@ -12,42 +13,10 @@
 #include <cstdio>
 #include <functional>
 
+using namespace BenchClock;
 using namespace PaintSupport;
 
 namespace {
-
-double Seconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Counter() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-// User plus kernel time of this process (every thread, Mesa's included), in seconds.
-double ProcessCpu() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto value = [](const FILETIME &t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return value(kernel) + value(user);
-}
-
-// Frame-timer messages the host's thread took from its queue: each one is a
-// wake-up of the thread (and a round trip to the wineserver under Wine).
-LONG g_TimerWakes = 0;
-
-LRESULT CALLBACK CountTimerWakes(int code, WPARAM removal, LPARAM message) {
-    const MSG *msg = reinterpret_cast<const MSG *>(message);
-    if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->wParam == kFrameTimerId)
-        ++g_TimerWakes;
-    return CallNextHookEx(nullptr, code, removal, message);
-}
 
 // Runs the window as a host's message loop would for the given time.
 void RunLoop(DWORD ms) {
@@ -65,12 +34,12 @@ void RunLoop(DWORD ms) {
 void CpuAndFrames(const char *name, DWORD ms) {
     const LONG frames = TestSeams::PaintCount;
     const LONG wakes = g_TimerWakes;
-    const double cpu = ProcessCpu();
+    const double cpu = ProcessCpuSeconds();
     const LONGLONG start = Counter();
     RunLoop(ms);
     const double wall = Seconds(Counter() - start);
     std::printf("%-44s CPU %6.2f %% of a core   %6.2f frames/s   %6.2f timer wakes/s   (%.1f s)\n", name,
-                100.0 * (ProcessCpu() - cpu) / wall, (TestSeams::PaintCount - frames) / wall,
+                100.0 * (ProcessCpuSeconds() - cpu) / wall, (TestSeams::PaintCount - frames) / wall,
                 (g_TimerWakes - wakes) / wall, wall);
 }
 
@@ -134,7 +103,7 @@ int main() {
         std::printf("attach failed\n");
         return 1;
     }
-    SetWindowsHookExW(WH_GETMESSAGE, CountTimerWakes, nullptr, GetCurrentThreadId());
+    CountTimerWakes();
     RunLoop(1500); // first paint, reveal, hover fades
     const auto togglePanel = [window] {
         const D2D1_POINT_2F toggle = TestHost::ElementCentre(ElemCustomToggle);

@@ -3,43 +3,18 @@
 // anew (the frame that shows it is painted afterwards, as for any change).
 // Then the English page at rest: frame-timer wake-ups and CPU over 5 s.
 // Prints the figures; nothing is checked against a limit.
+#include "bench/bench_clock.h"
 #include "tests/paint_support.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+using namespace BenchClock;
+
 namespace {
 
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Counter() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto value = [](const FILETIME &t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return value(kernel) + value(user);
-}
-
-LONG g_TimerWakes = 0;
-
-LRESULT CALLBACK CountTimerWakes(int code, WPARAM removal, LPARAM message) {
-    const MSG *msg = reinterpret_cast<const MSG *>(message);
-    if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->wParam == kFrameTimerId)
-        ++g_TimerWakes;
-    return CallNextHookEx(nullptr, code, removal, message);
-}
+double Milliseconds(LONGLONG ticks) { return 1000.0 * Seconds(ticks); }
 
 } // namespace
 
@@ -52,7 +27,7 @@ int main() {
         std::printf("attach failed\n");
         return 1;
     }
-    SetWindowsHookExW(WH_GETMESSAGE, CountTimerWakes, nullptr, GetCurrentThreadId());
+    CountTimerWakes();
     TestHost::Pump(1500); // first paint, reveal
 
     const wchar_t *const tags[] = {L"en-US", L"ar", L"he", L"zh-CN"};
@@ -76,7 +51,7 @@ int main() {
     const double cpu = ProcessCpuSeconds();
     const LONGLONG start = Counter();
     TestHost::Pump(5000);
-    const double seconds = Milliseconds(Counter() - start) / 1000.0;
+    const double seconds = Seconds(Counter() - start);
     std::printf("%-44s CPU %6.2f %% of a core   %6.2f timer wakes/s   (%.1f s)\n", "English welcome page at rest",
                 100.0 * (ProcessCpuSeconds() - cpu) / seconds, (g_TimerWakes - wakes) / seconds, seconds);
 
