@@ -1,6 +1,7 @@
 // The frame and the welcome page, read back from the screen after real paints.
 #include "tests/paint_support.h"
 
+#include "render/animation.h"
 #include "render/frame_schedule.h"
 #include "render/resources.h"
 #include "geometry/layout.h"
@@ -128,9 +129,13 @@ TEST_F(WelcomePaintTest, InstallButtonIsGradientOnlyWhileTheAgreementIsTicked) {
 TEST_F(PanelPaintTest, CheckBoxesShowBrandFillWhenCheckedAndGreyBorderWhenNot) {
     Click(window_, ElementCentre(ElemOptDesktop).x, ElementCentre(ElemOptDesktop).y); // on -> off
     Click(window_, ElementCentre(ElemOptAutoStart).x, ElementCentre(ElemOptAutoStart).y); // off -> on
-    // Away from every box, so no border is shaded by hover.
+    // Away from every box, so no border is shaded by hover, and on screen only
+    // once the hover has eased out: a loaded machine paints late.
+    ParkCursor();
     SendMouse(window_, WM_MOUSEMOVE, 500.0f, 400.0f);
-    Pump(600);
+    for (int i = 0; i < 60 && !AnimationAtRest(); ++i)
+        Pump(50);
+    Repaint(window_);
     const struct {
         int Element;
         bool Checked;
