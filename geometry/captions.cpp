@@ -14,7 +14,7 @@ const wchar_t *const kTextNames[kTextCount] = {
     L"Percent",          L"ProgressName",   L"InstallBlocked",     L"LicenseWindowTitle",
     L"LicenseWindowOk",  L"Cancelling",     L"ActionCheck",        L"ActionUncheck",
     L"ActionExpand",     L"ActionCollapse", L"ActionJump",         L"ActionPress",
-    L"FontFamily",
+    L"InstallStarted",   L"InstallFinished", L"FontFamily",
 };
 
 constexpr wchar_t kPercentPlaceholder[] = L"{0}";

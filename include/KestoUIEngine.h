@@ -130,6 +130,9 @@ int  KSUI_CALL KSUiSetLanguage(const wchar_t *bcp47Tag);
  *                           NSIS plugin's licence window and its cancelling status
  *   ActionCheck, ActionUncheck, ActionExpand, ActionCollapse, ActionJump,
  *   ActionPress             the default actions a screen reader announces
+ *   InstallStarted, InstallFinished
+ *                           what a screen reader says aloud when the install
+ *                           starts ("开始安装") and when it has finished ("安装完成")
  *   FontFamily              the font every text is set in
  * A text holds at most 256 UTF-16 units and no control characters. A text that
  * does not fit its place on the canvas ends in an ellipsis; buttons and the

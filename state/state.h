@@ -74,6 +74,8 @@ enum TextId : int {
     TextActionCollapse,
     TextActionJump,
     TextActionPress,
+    TextInstallStarted,
+    TextInstallFinished,
     TextFontFamily,
     kTextCount
 };
