@@ -3,8 +3,10 @@
 #pragma once
 
 #include <windows.h>
+#include <oaidl.h>
 
 struct ITaskbarList3;
+struct IRawElementProviderSimple;
 
 #ifdef KSUI_TESTING
 namespace TestSeams {
@@ -31,5 +33,18 @@ extern LONG DragThreadWakes;
 // When set, makes the taskbar object instead of CoCreateInstance, so tests can
 // watch the calls (Wine's taskbar shows nothing) or make the creation fail.
 extern HRESULT (*TaskbarCreate)(ITaskbarList3 **taskbar);
+// When set, hears every UI Automation event the engine raises, as it raises
+// it: the event id, the reading item it is about (0 the root), the property of
+// a property change, and the text of an announcement (null otherwise). Wine 8
+// delivers none of these events to a client.
+extern void (*UiaEventRaised)(int eventId, int item, int propertyId, const wchar_t *text);
+// When set, stand in for uiautomationcore's functions that Wine 8 lacks
+// (UiaRaiseNotificationEvent) or exports as a stub that ends the process when
+// called (UiaRaiseStructureChangedEvent): the engine raises through them as
+// through the system's.
+extern HRESULT(WINAPI *UiaRaiseNotification)(IRawElementProviderSimple *provider, int kind, int processing,
+                                              BSTR text, BSTR activity);
+extern HRESULT(WINAPI *UiaRaiseStructureChanged)(IRawElementProviderSimple *provider, int change, int *runtimeId,
+                                                  int length);
 } // namespace TestSeams
 #endif

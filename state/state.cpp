@@ -18,6 +18,9 @@ bool OnePassFrames = false;
 int HighContrast = -1;
 LONG DragThreadWakes = 0;
 HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
+void (*UiaEventRaised)(int, int, int, const wchar_t *) = nullptr;
+HRESULT(WINAPI *UiaRaiseNotification)(IRawElementProviderSimple *, int, int, BSTR, BSTR) = nullptr;
+HRESULT(WINAPI *UiaRaiseStructureChanged)(IRawElementProviderSimple *, int, int *, int) = nullptr;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }
@@ -46,6 +49,7 @@ void LookUpPlatform() {
                                : nullptr;
     s.TickMessage = RegisterWindowMessageW(L"KestoUiTick");
     s.DefaultActionMessage = RegisterWindowMessageW(L"KestoUiDefaultAction");
+    s.UiaCallMessage = RegisterWindowMessageW(L"KestoUiUiaCall");
     s.TaskbarButtonMessage = RegisterWindowMessageW(L"TaskbarButtonCreated");
 }
 

@@ -15,11 +15,16 @@
 //     each change the drag thread posts TickMessage to the host window, so the
 //     window thread takes the change over at once.
 //   - ProcessReport belongs to whichever thread calls the process functions.
+//   - UI Automation calls its providers from threads of its own. A call that
+//     arrives on another thread takes UiaCallLock, publishes itself in
+//     UiaCallWaiting and is sent (SendMessage) to the window thread, which
+//     runs it; that thread reads HostWindow and UiaCallMessage without a lock.
 #pragma once
 
 #include <windows.h>
 #include <d2d1.h>
 #include <dwrite.h>
+#include <oaidl.h>
 #include <wincodec.h>
 
 #include "state/owners.h"
@@ -27,6 +32,7 @@
 #include <string>
 
 struct ITaskbarList3; // shobjidl.h; only window/taskbar.cpp calls it
+struct IRawElementProviderSimple; // uiautomationcore.h; only window/uia_*.cpp call it
 
 // --- Shared enumerations ---
 
@@ -133,6 +139,34 @@ constexpr UINT kRevealTimerMs = 120;
 constexpr int kDirEditId = 1001;
 
 class ClientAccessible;
+class UiaElement;
+
+// uiautomationcore's functions, looked up by name when a client first asks for
+// the window's UI Automation root. Each is null where the system lacks it:
+// Wine 8, and Windows before 10 (1709), have no RaiseNotificationEvent, and
+// under Wine RaiseStructureChangedEvent stays null (Wine 8's ends the process).
+struct UiaFunctions {
+    bool LookedUp = false;
+    LRESULT(WINAPI *ReturnRawElementProvider)(HWND, WPARAM, LPARAM, IRawElementProviderSimple *) = nullptr;
+    HRESULT(WINAPI *HostProviderFromHwnd)(HWND, IRawElementProviderSimple **) = nullptr;
+    HRESULT(WINAPI *RaiseAutomationEvent)(IRawElementProviderSimple *, int eventId) = nullptr;
+    HRESULT(WINAPI *RaisePropertyChangedEvent)(IRawElementProviderSimple *, int propertyId, VARIANT before,
+                                               VARIANT now) = nullptr;
+    HRESULT(WINAPI *RaiseStructureChangedEvent)(IRawElementProviderSimple *, int change, int *runtimeId,
+                                                int length) = nullptr;
+    HRESULT(WINAPI *RaiseNotificationEvent)(IRawElementProviderSimple *, int kind, int processing, BSTR text,
+                                            BSTR activity) = nullptr;
+    HRESULT(WINAPI *DisconnectProvider)(IRawElementProviderSimple *) = nullptr;
+};
+constexpr int kUiaElementSlots = 16; // the root and every reading item
+
+// What a screen-reader user was last told aloud during an install, so that
+// progress is spoken at most every 10 % and 5 s.
+struct SpokenState {
+    int Percent = 0;       // the progress last spoken, or where it fell back to
+    ULONGLONG At = 0;      // when the last announcement went out; 0 for none
+    bool FallBack = false; // the progress went back: the next status says why
+};
 
 // What a screen reader was last told, so that only changes are announced.
 struct AnnouncedState {
@@ -286,6 +320,12 @@ struct EngineState {
     ClientAccessible *Accessible = nullptr;         // WM_GETOBJECT; disconnected by ReleaseWindowResources
     AnnouncedState Announced;                       // AnnounceChanges, from the tick
     UINT DefaultActionMessage = 0;                  // LookUpPlatform: a reader's default action, posted to the window
+    UiaFunctions Uia;                               // LookUpUiaCore, at the first request for the root
+    UINT UiaCallMessage = 0;                        // LookUpPlatform: a UI Automation call sent over from another thread
+    SRWLOCK UiaCallLock = SRWLOCK_INIT;             // held by another thread while its call waits to run
+    void *UiaCallWaiting = nullptr;                 // that call, under UiaCallLock; read by the window thread
+    UiaElement *UiaElements[kUiaElementSlots] = {}; // UiaProvider: 0 the root, then each ReadingItem; disconnected by ReleaseWindowResources
+    SpokenState Spoken;                             // AnnounceInstall, from the tick
 
     // --- Settings: the user's display, and the taskbar ---
     bool HighContrast = false;                      // ReadSystemSettings

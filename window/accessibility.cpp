@@ -8,6 +8,7 @@
 #include "render/resources.h"
 #include "window/element_actions.h"
 #include "window/keyboard_focus.h"
+#include "window/uia_announce.h"
 
 #include <oleacc.h>
 
@@ -51,26 +52,9 @@ int ItemText(int item) {
     }
 }
 
-int OptionOf(int item) {
-    switch (item) {
-    case ElemAgree:
-        return OptionAgree;
-    case ElemOptDesktop:
-        return OptionDesktopShortcut;
-    case ElemOptStartMenu:
-        return OptionStartMenu;
-    case ElemOptAutoStart:
-        return OptionAutoStart;
-    default:
-        return 0;
-    }
-}
-
-int ShownPercent() { return ProgressPercent(static_cast<float>(g_State.ProgressTarget)); }
-
 const wchar_t *DefaultActionName(int item) {
-    if (OptionOf(item) != 0)
-        return Caption(g_State.Options[OptionOf(item) - 1] ? TextActionUncheck : TextActionCheck);
+    if (ItemOption(item) != 0)
+        return Caption(g_State.Options[ItemOption(item) - 1] ? TextActionUncheck : TextActionCheck);
     if (item == ElemCustomToggle)
         return Caption(g_State.CustomPanelOpen ? TextActionCollapse : TextActionExpand);
     if (item == ElemLicenseLink)
@@ -95,14 +79,6 @@ LONG ChildOfItem(int item) {
         if (items[i] == item)
             return i + 1;
     return CHILDID_SELF;
-}
-
-// Screen pixels of a design-unit rectangle: the pixels whose design
-// coordinates HitTest places inside it.
-RECT ScreenRect(HWND window, const D2D1_RECT_F &r) {
-    RECT px = ClientFromDesign(r);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT *>(&px), 2);
-    return px;
 }
 
 HRESULT EditObject(IDispatch **out) {
@@ -335,7 +311,7 @@ class ClientAccessible final : public IAccessible {
             GetClientRect(window_, &r);
             MapWindowPoints(window_, nullptr, reinterpret_cast<POINT *>(&r), 2);
         } else {
-            r = ScreenRect(window_, ItemRect(item));
+            r = ItemScreenRect(item);
         }
         *left = r.left;
         *top = r.top;
@@ -387,14 +363,9 @@ class ClientAccessible final : public IAccessible {
         const HRESULT ready = PrepareVariant(hit);
         if (FAILED(ready))
             return ready;
-        POINT p = {x, y};
-        RECT client = {};
-        GetClientRect(window_, &client);
-        ScreenToClient(window_, &p);
-        if (!PtInRect(&client, p))
+        int item = 0;
+        if (!ItemAtScreenPoint({x, y}, &item))
             return S_FALSE;
-        const D2D1_POINT_2F d = DesignFromClient(p.x, p.y);
-        const int item = ItemAt(d.x, d.y);
         if (item == 0) {
             hit->vt = VT_I4;
             hit->lVal = CHILDID_SELF;
@@ -519,7 +490,7 @@ LONG ItemState(int item) {
     } else {
         state |= STATE_SYSTEM_READONLY;
     }
-    const int option = OptionOf(item);
+    const int option = ItemOption(item);
     if (option != 0 && s.Options[option - 1] != 0)
         state |= STATE_SYSTEM_CHECKED;
     if (item == ElemInstall && !ElementActionable(item))
@@ -555,9 +526,44 @@ std::wstring ItemDescription(int item) {
     return std::wstring();
 }
 
+int ItemOption(int item) {
+    switch (item) {
+    case ElemAgree:
+        return OptionAgree;
+    case ElemOptDesktop:
+        return OptionDesktopShortcut;
+    case ElemOptStartMenu:
+        return OptionStartMenu;
+    case ElemOptAutoStart:
+        return OptionAutoStart;
+    default:
+        return 0;
+    }
+}
+
+int ItemPercent() { return ProgressPercent(static_cast<float>(g_State.ProgressTarget)); }
+
+RECT ItemScreenRect(int item) {
+    RECT px = ClientFromDesign(ItemRect(item));
+    MapWindowPoints(g_State.HostWindow, nullptr, reinterpret_cast<POINT *>(&px), 2);
+    return px;
+}
+
+bool ItemAtScreenPoint(POINT screen, int *item) {
+    HWND window = g_State.HostWindow;
+    RECT client = {};
+    GetClientRect(window, &client);
+    ScreenToClient(window, &screen);
+    if (!PtInRect(&client, screen))
+        return false;
+    const D2D1_POINT_2F d = DesignFromClient(screen.x, screen.y);
+    *item = ItemAt(d.x, d.y);
+    return true;
+}
+
 std::wstring ItemValue(int item) {
     if (item == ItemProgressBar)
-        return PercentText(ShownPercent());
+        return PercentText(ItemPercent());
     if (item == ItemDirEdit && g_State.DirEdit) {
         const int length = GetWindowTextLengthW(g_State.DirEdit);
         std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -621,7 +627,7 @@ void AnnounceChanges() {
     for (int i = 0; i < 4; ++i)
         now.Options[i] = s.Options[i] != 0;
     now.Status = ItemName(ItemStatusLine);
-    now.Percent = ShownPercent();
+    now.Percent = ItemPercent();
     const AnnouncedState before = s.Announced;
     s.Announced = now;
     // The first look after attach only sets the baseline.
@@ -643,17 +649,26 @@ void AnnounceChanges() {
         Notify(EVENT_OBJECT_NAMECHANGE, ItemStatusLine);
     if (now.Percent != before.Percent)
         Notify(EVENT_OBJECT_VALUECHANGE, ItemProgressBar);
+    RaiseUiaChanges(before, now);
 }
 
 void AnnounceFocus(int item) {
-    if (g_State.HostWindow)
-        Notify(EVENT_OBJECT_FOCUS, item);
+    if (!g_State.HostWindow)
+        return;
+    Notify(EVENT_OBJECT_FOCUS, item);
+    RaiseUiaFocusChanged(item);
 }
 
 // --- Default action ---
 
-void RunDefaultAction(int element) {
+void RunDefaultAction(int element, LPARAM condition) {
     // Checked again: the page may have changed since the reader asked.
-    if (element >= ElemMinimize && element <= ElemLaunch && ElementActionable(element))
-        PerformElementAction(element);
+    if (element < ElemMinimize || element > ElemLaunch || !ElementActionable(element) || !PanelAsExpected(condition))
+        return;
+    PerformElementAction(element);
+}
+
+bool PanelAsExpected(LPARAM condition) {
+    const bool open = g_State.CustomPanelOpen;
+    return !(condition == kActionIfCollapsed && open) && !(condition == kActionIfExpanded && !open);
 }

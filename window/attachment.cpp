@@ -8,6 +8,7 @@
 #include "window/scaling.h"
 #include "window/system_settings.h"
 #include "window/taskbar.h"
+#include "window/uia_provider.h"
 #include "window/window_proc.h"
 
 #include <dwmapi.h>
@@ -73,6 +74,9 @@ void ReleaseWindowResources(HWND window) {
     if (s.DragStopEvent)
         SetEvent(s.DragStopEvent);
     UnhookWindowProc(window);
+    // Before the window lets go: the system finds each element by the runtime
+    // id that element still gives while it disconnects it.
+    DisconnectUiaProviders(window);
     s.HostWindow = nullptr;
     s.DirEdit = nullptr;
     // Hover, press and the leave request belong to this window. A leave still

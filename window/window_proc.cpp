@@ -13,6 +13,7 @@
 #include "window/system_settings.h"
 #include "window/taskbar.h"
 #include "window/tick.h"
+#include "window/uia_provider.h"
 
 #include <dwmapi.h>
 #include <windowsx.h>
@@ -145,7 +146,11 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     if (window != s.HostWindow)
         return PassThrough(window, msg, wParam, lParam);
     if (msg != 0 && msg == s.DefaultActionMessage) {
-        RunDefaultAction(static_cast<int>(wParam));
+        RunDefaultAction(static_cast<int>(wParam), lParam);
+        return 0;
+    }
+    if (msg != 0 && msg == s.UiaCallMessage) {
+        RunUiaCall(lParam);
         return 0;
     }
     if (msg != 0 && msg == s.TickMessage) {
@@ -315,8 +320,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     }
 
     case WM_GETOBJECT: {
+        // OBJID_CLIENT gets the MSAA object, UiaRootObjectId the UI Automation
+        // root; every other id is the host's.
         LRESULT object = 0;
-        if (AnswerGetObject(window, wParam, lParam, &object))
+        if (AnswerGetObject(window, wParam, lParam, &object) || AnswerUiaRoot(window, wParam, lParam, &object))
             return object;
         return Forward(window, msg, wParam, lParam);
     }
