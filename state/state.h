@@ -290,6 +290,8 @@ struct EngineState {
     bool ReducedMotion = false;                     // ReadSystemSettings
     Palette Colors = {};                            // ChoosePalette
     UINT(WINAPI *GetDpiForWindow)(HWND) = nullptr;  // LookUpPlatform; null on systems without it
+    DPI_AWARENESS_CONTEXT(WINAPI *GetWindowDpiAwarenessContext)(HWND) = nullptr; // LookUpPlatform; null before Windows 10
+    DPI_AWARENESS(WINAPI *GetAwarenessFromDpiAwarenessContext)(DPI_AWARENESS_CONTEXT) = nullptr; // LookUpPlatform
     ITaskbarList3 *Taskbar = nullptr;               // ConnectTaskbar/DisconnectTaskbar
     UINT TaskbarButtonMessage = 0;                  // LookUpPlatform: "TaskbarButtonCreated"
     LONG TaskbarShown = -1;                         // SyncTaskbar: last value sent, kTaskbarNone, or -1 unknown

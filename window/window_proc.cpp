@@ -305,14 +305,9 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         }
         return 0;
 
-    case WM_DPICHANGED: {
-        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
-        if (suggested)
-            SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RelayoutForDisplay(false);
+    case WM_DPICHANGED:
+        FollowDpiChange(LOWORD(wParam), reinterpret_cast<const RECT *>(lParam));
         return 0;
-    }
 
     case WM_GETOBJECT: {
         LRESULT object = 0;
