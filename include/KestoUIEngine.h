@@ -155,6 +155,24 @@ int  KSUI_CALL KSUiGetText(const wchar_t *id, wchar_t *buffer, int capacity);
 #define KSUI_READING_RTL               2
 int  KSUI_CALL KSUiSetReadingOrder(int order);
 
+/* The palette: the user's app theme (the default: dark when
+ * HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize
+ * AppsUseLightTheme is 0, followed live), or always light or always dark.
+ * High contrast outranks all three. The brand colours and the pictures stay
+ * as they are in the dark palette; the licence link is lightened where the
+ * brand colour would not read on the dark ground. 1 when taken, 0 (with the
+ * reason in KSUiLastError) for any other value. */
+#define KSUI_COLORS_OF_SYSTEM 0
+#define KSUI_COLORS_LIGHT     1
+#define KSUI_COLORS_DARK      2
+int  KSUI_CALL KSUiSetColorMode(int mode);
+
+/* The product's name, which high contrast shows in the hero's place when a
+ * picture is missing. By default the window's title stands for it. At most
+ * 256 UTF-16 units and no control characters; null or empty gives it back to
+ * the title. 1 when taken, 0 (with the reason in KSUiLastError) otherwise. */
+int  KSUI_CALL KSUiSetProductName(const wchar_t *name);
+
 /* Texts that stay as they are in every language, because hosts may parse
  * them: the stage errors of KSUiLastError ("阶段=... HRESULT=0x........") and
  * the process reports of KSUiProcReport. */

@@ -329,6 +329,13 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         ApplyWindowFrame();
         return Forward(window, msg, wParam, lParam);
 
+    case WM_SETTEXT: {
+        const LRESULT result = Forward(window, msg, wParam, lParam);
+        if (s.HostWindow == window)
+            ReadWindowTitle();
+        return result;
+    }
+
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         ReadSystemSettings();

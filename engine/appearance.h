@@ -1,0 +1,13 @@
+// How the canvas looks beyond its texts: the palette the host asks for, and
+// the product's name that stands in for a missing picture under high
+// contrast. Each call takes effect whole or changes nothing and says why in
+// LastError.
+#pragma once
+
+#include "state/state.h"
+
+// ColorModeOfSystem, ColorModeLight or ColorModeDark; 1 when taken.
+int SetColorMode(int mode);
+// At most kMaxTextLength units without control characters; null or empty
+// gives the name back to the window's title. 1 when taken.
+int SetProductName(const wchar_t *name);
