@@ -32,57 +32,53 @@ RgbColor ReadableOnDark(RgbColor brand) {
     return kColorWhite;
 }
 
-void ChooseDarkPalette(Palette &p, RgbColor brand) {
-    p.Background = kDarkBackground;
-    p.Text = kDarkText;
-    p.Secondary = kDarkSecondary;
-    p.BoxFill = kDarkBoxFill;
-    p.BoxBorder = kDarkBoxBorder;
-    p.Accent = brand;
-    p.AccentText = kColorWhite;
-    p.Link = ReadableOnDark(brand);
-    p.AccentInk = p.Link;
-    p.ChangeHover = kDarkChangeHover;
-    p.Shade = kColorWhite;
-    p.Veil = kDarkBackground;
-    p.Disabled = kDarkDisabled;
-    p.DisabledText = kDarkDisabledText;
-    p.DirBox = kDarkField;
-    p.DirText = kDarkText;
-    p.Track = kDarkTrack;
-    p.CloseHover = kColorCloseHover;
-}
+// Marks a colour that high contrast never shows.
+constexpr int kNoSystemColor = -1;
+
+// Each row: the light palette's colour, the dark palette's, and the system
+// colour that takes their place under high contrast.
+const struct PaletteRow {
+    RgbColor Palette::*Member;
+    RgbColor Light;
+    RgbColor Dark;
+    int System;
+} kPaletteRows[] = {
+    {&Palette::Background, kColorWhite, kDarkBackground, COLOR_WINDOW},
+    {&Palette::Text, kColorText, kDarkText, COLOR_WINDOWTEXT},
+    {&Palette::Secondary, kColorSecondary, kDarkSecondary, COLOR_WINDOWTEXT},
+    {&Palette::BoxFill, kColorWhite, kDarkBoxFill, COLOR_WINDOW},
+    {&Palette::BoxBorder, kColorBoxBorder, kDarkBoxBorder, COLOR_WINDOWTEXT},
+    {&Palette::AccentText, kColorWhite, kColorWhite, COLOR_HIGHLIGHTTEXT},
+    {&Palette::ChangeHover, kColorChangeHover, kDarkChangeHover, kNoSystemColor},
+    {&Palette::Shade, kColorBlack, kColorWhite, kNoSystemColor},
+    {&Palette::Veil, kColorWhite, kDarkBackground, kNoSystemColor},
+    {&Palette::Disabled, kColorInstallDisabled, kDarkDisabled, COLOR_WINDOW},
+    {&Palette::DisabledText, kColorWhite, kDarkDisabledText, COLOR_GRAYTEXT},
+    {&Palette::DirBox, kColorDirBox, kDarkField, COLOR_WINDOW},
+    {&Palette::DirText, kColorText, kDarkText, COLOR_WINDOWTEXT},
+    {&Palette::Track, kColorTrack, kDarkTrack, COLOR_WINDOW},
+    {&Palette::CloseHover, kColorCloseHover, kColorCloseHover, COLOR_HIGHLIGHT},
+};
 
 } // namespace
 
 void ChoosePalette() {
     EngineState &s = g_State;
     Palette &p = s.Colors;
-    if (s.DarkMode && !s.HighContrast) {
-        ChooseDarkPalette(p, s.BrandColor1);
-        return;
-    }
     const bool system = s.HighContrast;
-    // Each row: the design's colour, then the system colour that takes its place.
-    auto pick = [system](RgbColor design, int index) { return system ? SystemColor(index) : design; };
-    p.Background = pick(kColorWhite, COLOR_WINDOW);
-    p.Text = pick(kColorText, COLOR_WINDOWTEXT);
-    p.Secondary = pick(kColorSecondary, COLOR_WINDOWTEXT);
-    p.BoxFill = pick(kColorWhite, COLOR_WINDOW);
-    p.BoxBorder = pick(kColorBoxBorder, COLOR_WINDOWTEXT);
-    p.Accent = pick(s.BrandColor1, COLOR_HIGHLIGHT);
-    p.AccentText = pick(kColorWhite, COLOR_HIGHLIGHTTEXT);
-    p.Link = pick(s.BrandColor1, COLOR_HOTLIGHT);
-    p.AccentInk = p.Accent;
-    p.ChangeHover = kColorChangeHover;
-    p.Shade = kColorBlack;
-    p.Veil = p.Background; // never drawn: no veils in the light palette or under high contrast
-    p.Disabled = pick(kColorInstallDisabled, COLOR_WINDOW);
-    p.DisabledText = pick(kColorWhite, COLOR_GRAYTEXT);
-    p.DirBox = pick(kColorDirBox, COLOR_WINDOW);
-    p.DirText = pick(kColorText, COLOR_WINDOWTEXT);
-    p.Track = pick(kColorTrack, COLOR_WINDOW);
-    p.CloseHover = pick(kColorCloseHover, COLOR_HIGHLIGHT);
+    const bool dark = s.DarkMode && !system;
+    for (const PaletteRow &row : kPaletteRows) {
+        if (system && row.System != kNoSystemColor)
+            p.*row.Member = SystemColor(row.System);
+        else
+            p.*row.Member = dark ? row.Dark : row.Light;
+    }
+    // The brand colours stay the host's; as text on the dark grounds the
+    // brand colour is lightened until it reads.
+    const RgbColor brand = s.BrandColor1;
+    p.Accent = system ? SystemColor(COLOR_HIGHLIGHT) : brand;
+    p.Link = system ? SystemColor(COLOR_HOTLIGHT) : dark ? ReadableOnDark(brand) : brand;
+    p.AccentInk = dark ? p.Link : p.Accent;
 }
 
 float ContrastRatio(RgbColor a, RgbColor b) {

@@ -120,15 +120,7 @@ TEST(DarkPaletteContrast, EveryTextReadsAtLeastAaOnItsGround) {
 class DarkModeTest : public PaintTest {
   protected:
     void AttachWithPictures(const std::function<void()> &before = nullptr) {
-        const std::wstring folder = FreshFolder(L"dark");
-        for (int n = 1; n <= 5; ++n)
-            ASSERT_TRUE(
-                WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 64, 48, Solid(kHeroColours[n - 1])));
-        Attach([folder, before] {
-            KSUiSetHeroDir(folder.c_str());
-            if (before)
-                before();
-        });
+        AttachWithSolidPictures(L"dark", kHeroColours, before);
     }
     AppThemeGuard theme_;
 };

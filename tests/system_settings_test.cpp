@@ -127,15 +127,7 @@ void ExpectProbes(HWND window, const std::vector<Probe> &probes) {
 class HighContrastTest : public PaintTest {
   protected:
     void AttachWithPictures(const std::function<void()> &before = nullptr) {
-        const std::wstring folder = FreshFolder(L"contrast");
-        for (int n = 1; n <= 5; ++n)
-            ASSERT_TRUE(
-                WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 64, 48, Solid(kHeroColours[n - 1])));
-        Attach([folder, before] {
-            KSUiSetHeroDir(folder.c_str());
-            if (before)
-                before();
-        });
+        AttachWithSolidPictures(L"contrast", kHeroColours, before);
     }
     void SwitchOn() {
         ASSERT_TRUE(colours_.TurnOn());
