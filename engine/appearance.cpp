@@ -18,6 +18,16 @@ int SetColorMode(int mode) {
     return 1;
 }
 
+int GetColor(int part) {
+    // The settings as they are now, also before attach, when no frame has chosen yet.
+    ReadSystemSettings();
+    const Palette &p = g_State.Colors;
+    const RgbColor parts[] = {p.Background, p.Text, p.Secondary, p.Accent, p.Link};
+    if (part < 0 || part >= static_cast<int>(sizeof parts / sizeof parts[0]))
+        return -1;
+    return static_cast<int>(parts[part] & 0xFFFFFF);
+}
+
 int SetProductName(const wchar_t *name) {
     const wchar_t *given = TextOrEmpty(name);
     // Measured before it is copied: a host's megabyte is refused, not stored.

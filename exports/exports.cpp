@@ -18,6 +18,7 @@ static_assert(KSUI_READING_ORDER_OF_LANGUAGE == ReadingOrderOfLanguage && KSUI_R
 static_assert(KSUI_COLORS_OF_SYSTEM == ColorModeOfSystem && KSUI_COLORS_LIGHT == ColorModeLight &&
                   KSUI_COLORS_DARK == ColorModeDark,
               "the published colour modes are the engine's");
+static_assert(KSUI_COLOR_BACKGROUND == 0 && KSUI_COLOR_LINK == 4, "the published palette parts keep their numbers");
 
 namespace {
 
@@ -118,6 +119,10 @@ int KSUI_CALL KSUiSetReadingOrder(int order) {
 
 int KSUI_CALL KSUiSetColorMode(int mode) {
     return Guarded(0, [&] { return SetColorMode(mode); });
+}
+
+int KSUI_CALL KSUiGetColor(int part) {
+    return Guarded(-1, [&] { return GetColor(part); });
 }
 
 int KSUI_CALL KSUiSetProductName(const wchar_t *name) {

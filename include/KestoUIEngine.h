@@ -167,6 +167,16 @@ int  KSUI_CALL KSUiSetReadingOrder(int order);
 #define KSUI_COLORS_DARK      2
 int  KSUI_CALL KSUiSetColorMode(int mode);
 
+/* A colour of the palette the engine paints in now (light, dark or the
+ * system's high-contrast colours), as 0x00RRGGBB, so that a front end's own
+ * windows can match the canvas; -1 for any other part. */
+#define KSUI_COLOR_BACKGROUND 0
+#define KSUI_COLOR_TEXT       1
+#define KSUI_COLOR_SECONDARY  2
+#define KSUI_COLOR_ACCENT     3
+#define KSUI_COLOR_LINK       4
+int  KSUI_CALL KSUiGetColor(int part);
+
 /* The product's name, which high contrast shows in the hero's place when a
  * picture is missing. By default the window's title stands for it. At most
  * 256 UTF-16 units and no control characters; null or empty gives it back to

@@ -253,6 +253,9 @@ TEST_F(DarkModeTest, TheHostsChoiceWinsOverTheThemeAndHighContrastOverBoth) {
                                     : c.Dark         ? kDarkBackground
                                                      : kColorWhite;
         EXPECT_EQ(Hex(background), Hex(g_State.Colors.Background));
+        // What a front end's own windows are told to paint in.
+        EXPECT_EQ(Hex(background), Hex(static_cast<RgbColor>(KSUiGetColor(KSUI_COLOR_BACKGROUND))));
+        EXPECT_EQ(Hex(g_State.Colors.Text), Hex(static_cast<RgbColor>(KSUiGetColor(KSUI_COLOR_TEXT))));
     }
     TestSeams::HighContrast = -1;
     KSUiSetColorMode(KSUI_COLORS_OF_SYSTEM);
@@ -270,6 +273,9 @@ TEST(AppearanceExports, BadInputIsRefusedAndChangesNothing) {
     wchar_t error[160] = {};
     KSUiLastError(error, 160);
     EXPECT_NE(nullptr, wcsstr(error, L"KSUiSetColorMode"));
+    for (const int part : {-1, 5, INT_MAX, INT_MIN})
+        EXPECT_EQ(-1, KSUiGetColor(part)) << part;
+    EXPECT_EQ(static_cast<int>(kDarkBackground), KSUiGetColor(KSUI_COLOR_BACKGROUND)) << "before attach too";
 
     ASSERT_EQ(1, KSUiSetProductName(L"Kesto Notes"));
     const std::wstring longest(256, L'名');
