@@ -112,7 +112,7 @@ struct Palette {
     RgbColor Secondary;     // status, percentage, custom toggle at rest, folder label
     RgbColor BoxFill;       // unchecked check box
     RgbColor BoxBorder;     // unchecked check box at rest
-    RgbColor Accent;        // checked box, hovered box border and toggle, change button, bar and buttons
+    RgbColor Accent;        // checked box, hovered box border, change button's outline, bar and buttons
     RgbColor AccentText;    // caption on Accent (buttons, check mark, hovered close icon)
     RgbColor Link;          // licence link and its underline
     RgbColor AccentInk;     // the accent as text on the page: change caption, hovered toggle

@@ -92,8 +92,10 @@ void FollowDpiChange(UINT dpi, const RECT *suggested) {
     // not a monitor change to refit for (WM_WINDOWPOSCHANGED).
     s.CurrentMonitor = MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST);
     // Its WM_SIZE sets the scale from the client's width (FollowClientSize).
+    // During a drag the host waits off screen until the drop places it.
+    const UINT keepPlace = s.DragState == DragIdle ? 0 : SWP_NOMOVE;
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | keepPlace);
     const float boost = BoostFor(dpi, s.WindowScale);
     if (boost != s.ContentBoost) {
         s.ContentBoost = boost;
