@@ -835,6 +835,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     std::wstring logPath = Join(g_Setup.ExeDir, L"KestoSetup.log");
     std::wstring language;
     std::wstring pictures = Join(g_Setup.ExeDir, L"pictures");
+    std::wstring colors; // "light" or "dark" over the user's theme
     int argc = 0;
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i + 1 < argc; i += 2) {
@@ -846,6 +847,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             language = argv[i + 1];
         else if (lstrcmpiW(argv[i], L"--pictures") == 0)
             pictures = argv[i + 1];
+        else if (lstrcmpiW(argv[i], L"--colors") == 0)
+            colors = argv[i + 1];
     }
     LocalFree(argv);
     g_Setup.Log = _wfopen(logPath.c_str(), L"wb");
@@ -865,6 +868,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             KSUiLastError(why, 200);
             Log(L"language %ls refused: %ls", language.c_str(), why);
         }
+    }
+
+    if (!colors.empty()) {
+        const int mode = lstrcmpiW(colors.c_str(), L"dark") == 0    ? KSUI_COLORS_DARK
+                         : lstrcmpiW(colors.c_str(), L"light") == 0 ? KSUI_COLORS_LIGHT
+                                                                     : -1;
+        if (mode >= 0 && KSUiSetColorMode(mode))
+            Log(L"colours: %ls", colors.c_str());
+        else
+            Log(L"colours %ls refused", colors.c_str());
     }
 
     // Everything the front end shows is set before the window exists.

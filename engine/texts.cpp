@@ -27,25 +27,6 @@ std::wstring Trimmed(const std::wstring &text) {
     return text.substr(first, last - first);
 }
 
-// Why a text cannot stand for id; null when it can. An empty text is always
-// fine: it gives the id back to the language.
-const wchar_t *Refusal(int id, const std::wstring &text) {
-    if (text.empty())
-        return nullptr;
-    if (text.size() > kMaxTextLength)
-        return L"text too long";
-    for (wchar_t c : text) {
-        // A line break or tab would break the single-line rows the texts stand in.
-        if (c < L' ' || c == 0x7F)
-            return L"control character in text";
-    }
-    if (id == TextPercent && !ValidPercentFormat(text))
-        return L"Percent needs {0} exactly once";
-    if (id == TextFontFamily && text.size() >= LF_FACESIZE)
-        return L"font family name too long";
-    return nullptr;
-}
-
 // Puts the texts on screen: the formats measure them again, the rows that
 // grow with them are laid out again, and the EDIT box takes the language's
 // font and reading order.
@@ -139,18 +120,37 @@ bool ParseTable(const std::wstring &table, std::vector<TableEntry> &entries, std
         std::wstring value = Trimmed(text.substr(equals + 1));
         if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"')
             value = value.substr(1, value.size() - 2);
-        if (const wchar_t *why = Refusal(id, value))
+        if (const wchar_t *why = TextRefusal(id, value))
             return fail(std::wstring(TextName(id)) + L": " + why);
         entries.push_back({id, value});
     }
     return true;
 }
 
+} // namespace
+
+// Why a text cannot stand for id; null when it can. An empty text is always
+// fine: it gives the id back to the language.
+const wchar_t *TextRefusal(int id, const std::wstring &text) {
+    if (text.empty())
+        return nullptr;
+    if (text.size() > kMaxTextLength)
+        return L"text too long";
+    for (wchar_t c : text) {
+        // A line break or tab would break the single-line rows the texts stand in.
+        if (c < L' ' || c == 0x7F)
+            return L"control character in text";
+    }
+    if (id == TextPercent && !ValidPercentFormat(text))
+        return L"Percent needs {0} exactly once";
+    if (id == TextFontFamily && text.size() >= LF_FACESIZE)
+        return L"font family name too long";
+    return nullptr;
+}
+
 void RecordTextError(const wchar_t *function, const std::wstring &detail) {
     RecordStageError((std::wstring(function) + L"(" + detail + L")").c_str(), E_INVALIDARG);
 }
-
-} // namespace
 
 int SetLanguage(const wchar_t *tag) {
     const int language = FindLanguage(tag);
@@ -174,7 +174,7 @@ int SetText(const wchar_t *name, const wchar_t *text) {
     // Measured only as far as the limit: a host's megabyte is refused, not copied.
     const size_t length = text ? wcsnlen(text, kMaxTextLength + 1) : 0;
     const std::wstring value(TextOrEmpty(text), length);
-    if (const wchar_t *why = Refusal(id, value)) {
+    if (const wchar_t *why = TextRefusal(id, value)) {
         RecordTextError(L"KSUiSetText", std::wstring(TextName(id)) + L": " + why);
         return 0;
     }

@@ -3,6 +3,7 @@
 // failure can raise one) ends at this boundary with a harmless answer.
 #include "KestoUIEngine.h"
 
+#include "engine/appearance.h"
 #include "engine/commands.h"
 #include "engine/folder_picker.h"
 #include "engine/lifecycle.h"
@@ -14,6 +15,10 @@ static_assert(KSUI_DIR_EDIT_ID == kDirEditId, "the directory box keeps its publi
 static_assert(KSUI_READING_ORDER_OF_LANGUAGE == ReadingOrderOfLanguage && KSUI_READING_LTR == ReadingLeftToRight &&
                   KSUI_READING_RTL == ReadingRightToLeft,
               "the published reading orders are the engine's");
+static_assert(KSUI_COLORS_OF_SYSTEM == ColorModeOfSystem && KSUI_COLORS_LIGHT == ColorModeLight &&
+                  KSUI_COLORS_DARK == ColorModeDark,
+              "the published colour modes are the engine's");
+static_assert(KSUI_COLOR_BACKGROUND == 0 && KSUI_COLOR_LINK == 4, "the published palette parts keep their numbers");
 
 namespace {
 
@@ -110,6 +115,18 @@ int KSUI_CALL KSUiGetText(const wchar_t *id, wchar_t *buffer, int capacity) {
 
 int KSUI_CALL KSUiSetReadingOrder(int order) {
     return Guarded(0, [&] { return SetReadingOrder(order); });
+}
+
+int KSUI_CALL KSUiSetColorMode(int mode) {
+    return Guarded(0, [&] { return SetColorMode(mode); });
+}
+
+int KSUI_CALL KSUiGetColor(int part) {
+    return Guarded(-1, [&] { return GetColor(part); });
+}
+
+int KSUI_CALL KSUiSetProductName(const wchar_t *name) {
+    return Guarded(0, [&] { return SetProductName(name); });
 }
 
 } // extern "C"

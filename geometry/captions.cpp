@@ -51,6 +51,11 @@ const wchar_t *LicenseCaption() {
     return s.LicenseLinkText.empty() ? Caption(TextLicenseLink) : s.LicenseLinkText.c_str();
 }
 
+const wchar_t *ProductNameText() {
+    const EngineState &s = g_State;
+    return s.ProductName.empty() ? s.WindowTitle.c_str() : s.ProductName.c_str();
+}
+
 std::wstring PercentText(int percent) {
     std::wstring text = Caption(TextPercent);
     const size_t at = text.find(kPercentPlaceholder);

@@ -19,6 +19,10 @@ int TextIdOf(const wchar_t *name, size_t length);
 // The licence link's caption: the host's branding caption, or the language's.
 const wchar_t *LicenseCaption();
 
+// The product's name, shown when a picture is missing under high contrast:
+// the host's, else the window's title.
+const wchar_t *ProductNameText();
+
 // A whole percent in the language's format ("45%").
 std::wstring PercentText(int percent);
 

@@ -164,6 +164,13 @@ float DirRowTop() { return 745.0f + 21.0f * g_State.ContentBoost; }
 
 float OptionRowTop() { return 745.0f + 51.0f * g_State.ContentBoost + 22.0f; }
 
+D2D1_RECT_F HighContrastHeroRect() {
+    const float top = ElementRect(ElemClose).bottom + 10.0f;
+    // The installing page's hero ends above the status row at 597 units.
+    const float bottom = g_State.CurrentPage == PageInstalling ? 589.0f : ElementRect(ElemInstall).top - 16.0f;
+    return {60.0f, top, 964.0f, bottom};
+}
+
 D2D1_RECT_F DirFieldRect() { return Placed(LtrDirField()); }
 
 D2D1_RECT_F DirEditRect() {

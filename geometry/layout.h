@@ -24,6 +24,9 @@ D2D1_RECT_F DirFieldRect();
 // high around the field's middle.
 D2D1_RECT_F DirEditRect();
 D2D1_RECT_F StatusLineRect();
+// Where the hero picture stands under high contrast: its own area, clear of
+// the title buttons above and of the page's controls and texts below.
+D2D1_RECT_F HighContrastHeroRect();
 D2D1_RECT_F ProgressTrackRect();
 
 // Rectangle of element 1..11; (0, 0, 0, 0) for any other id. Half-open:

@@ -158,6 +158,34 @@ int  KSUI_CALL KSUiGetText(const wchar_t *id, wchar_t *buffer, int capacity);
 #define KSUI_READING_RTL               2
 int  KSUI_CALL KSUiSetReadingOrder(int order);
 
+/* The palette: the user's app theme (the default: dark when
+ * HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize
+ * AppsUseLightTheme is 0, followed live), or always light or always dark.
+ * High contrast outranks all three. The brand colours and the pictures stay
+ * as they are in the dark palette; the licence link is lightened where the
+ * brand colour would not read on the dark ground. 1 when taken, 0 (with the
+ * reason in KSUiLastError) for any other value. */
+#define KSUI_COLORS_OF_SYSTEM 0
+#define KSUI_COLORS_LIGHT     1
+#define KSUI_COLORS_DARK      2
+int  KSUI_CALL KSUiSetColorMode(int mode);
+
+/* A colour of the palette the engine paints in now (light, dark or the
+ * system's high-contrast colours), as 0x00RRGGBB, so that a front end's own
+ * windows can match the canvas; -1 for any other part. */
+#define KSUI_COLOR_BACKGROUND 0
+#define KSUI_COLOR_TEXT       1
+#define KSUI_COLOR_SECONDARY  2
+#define KSUI_COLOR_ACCENT     3
+#define KSUI_COLOR_LINK       4
+int  KSUI_CALL KSUiGetColor(int part);
+
+/* The product's name, which high contrast shows in the hero's place when a
+ * picture is missing. By default the window's title stands for it. At most
+ * 256 UTF-16 units and no control characters; null or empty gives it back to
+ * the title. 1 when taken, 0 (with the reason in KSUiLastError) otherwise. */
+int  KSUI_CALL KSUiSetProductName(const wchar_t *name);
+
 /* Texts that stay as they are in every language, because hosts may parse
  * them: the stage errors of KSUiLastError ("阶段=... HRESULT=0x........") and
  * the process reports of KSUiProcReport. */

@@ -228,6 +228,39 @@ KSUI_NSIS_FUNCTION(SetText) {
     });
 }
 
+// SetColorMode mode: "system" (the user's app theme, the default), "light" or
+// "dark", whatever the user's theme.
+KSUI_NSIS_FUNCTION(SetColorMode) {
+    KSUI_RUN([](nsis::Call &call) -> std::wstring {
+        std::wstring mode;
+        call.Pop(mode);
+        const struct {
+            const wchar_t *Name;
+            int Mode;
+        } kModes[] = {{L"system", KSUI_COLORS_OF_SYSTEM}, {L"light", KSUI_COLORS_LIGHT}, {L"dark", KSUI_COLORS_DARK}};
+        for (const auto &known : kModes) {
+            if (lstrcmpiW(mode.c_str(), known.Name) == 0)
+                return Engine([&] {
+                    return KSUiSetColorMode(known.Mode) ? std::wstring(L"ok") : Refused(L"the colour mode was not taken");
+                });
+        }
+        return L"error: SetColorMode needs system, light or dark";
+    });
+}
+
+// SetProductName name: what high contrast shows where a picture is missing
+// ("" gives it back to the installer window's title).
+KSUI_NSIS_FUNCTION(SetProductName) {
+    KSUI_RUN([](nsis::Call &call) -> std::wstring {
+        std::wstring name;
+        if (!call.Pop(name))
+            return L"error: SetProductName needs a name";
+        return Engine([&] {
+            return KSUiSetProductName(name.c_str()) ? std::wstring(L"ok") : Refused(L"the name was not taken");
+        });
+    });
+}
+
 // Welcome: shows the welcome page and waits. "install" with $INSTDIR set to the
 // chosen folder, or "close". From a page function only.
 KSUI_NSIS_FUNCTION(Welcome) {

@@ -2,6 +2,8 @@
 // the installer's window, until the user closes it.
 #include "front_end.h"
 
+#include "KestoUIEngine.h"
+
 #include <string>
 #include <vector>
 
@@ -65,24 +67,52 @@ HFONT LicenceFont(int px, int weight) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, EngineText(L"FontFamily").c_str());
 }
 
+// The window's state while it shows: whether the user closed it, and the
+// front end's colours, so that it reads as part of the canvas (dark too).
+struct LicenceLook {
+    bool Done = false;
+    COLORREF Back = RGB(255, 255, 255);
+    COLORREF Text = RGB(0, 0, 0);
+    bool OwnText = false; // false on white: the controls keep their own text colour, as they always had
+    HBRUSH Brush = nullptr;
+};
+
+COLORREF EngineColor(int part, COLORREF fallback) {
+    const int rgb = KSUiGetColor(part);
+    return rgb < 0 ? fallback : RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255);
+}
+
 LRESULT CALLBACK LicenceProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    bool *done = reinterpret_cast<bool *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    LicenceLook *look = reinterpret_cast<LicenceLook *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (msg) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kOkId && done)
-            *done = true;
+        if (LOWORD(wParam) == kOkId && look)
+            look->Done = true;
         return 0;
     case WM_CLOSE:
-        if (done)
-            *done = true;
+        if (look)
+            look->Done = true;
         return 0;
+    case WM_ERASEBKGND:
+        if (look) {
+            RECT r{};
+            GetClientRect(window, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, look->Brush);
+            return 1;
+        }
+        break;
     case WM_CTLCOLORSTATIC:
-        // The read-only text sits on the window's white.
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        // The title and the read-only text sit on the window's colour.
+        if (!look)
+            break;
+        SetBkColor(reinterpret_cast<HDC>(wParam), look->Back);
+        if (look->OwnText)
+            SetTextColor(reinterpret_cast<HDC>(wParam), look->Text);
+        return reinterpret_cast<LRESULT>(look->Brush);
     default:
-        return DefWindowProcW(window, msg, wParam, lParam);
+        break;
     }
+    return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 bool RegisterLicenceClass() {
@@ -117,8 +147,12 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
                                   WS_POPUP | WS_BORDER, x, y, kWidth, kHeight, owner, nullptr, PluginModule(), nullptr);
     if (!window)
         return;
-    bool done = false;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&done));
+    LicenceLook look;
+    look.Back = EngineColor(KSUI_COLOR_BACKGROUND, look.Back);
+    look.Text = EngineColor(KSUI_COLOR_TEXT, look.Text);
+    look.OwnText = look.Back != RGB(255, 255, 255);
+    look.Brush = CreateSolidBrush(look.Back);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&look));
 
     RECT client{};
     GetClientRect(window, &client);
@@ -140,7 +174,7 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     ShowWindow(window, SW_SHOW);
     SetFocus(ok);
     MSG msg;
-    while (!done) {
+    while (!look.Done) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             // The quit message belongs to the loops further out.
@@ -149,7 +183,7 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
             break;
         }
         if (msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN)) {
-            done = true;
+            look.Done = true;
             continue;
         }
         TranslateMessage(&msg);
@@ -159,6 +193,7 @@ void ShowLicenceWindow(HWND owner, const std::wstring &path) {
     DestroyWindow(window);
     DeleteObject(font);
     DeleteObject(titleFont);
+    DeleteObject(look.Brush);
     SetForegroundWindow(owner);
 }
 

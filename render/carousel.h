@@ -1,6 +1,8 @@
 // The hero area: hero1.png .. hero5.png from the host's folder, loaded once per
 // render target, drawn to cover the area, cross-fading on the installing page;
-// the brand gradient wherever a picture is missing.
+// the brand gradient wherever a picture is missing. Under high contrast the
+// picture is content, not decoration: shown whole in its own area on the
+// system's window colour, or, when it is missing, the product's name.
 #pragma once
 
 #include "state/state.h"
@@ -23,6 +25,8 @@ float HeroHeight();
 void LoadHeroPictures();
 void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look);
 void DrawCoverPicture(ID2D1RenderTarget *target, ID2D1Bitmap *picture, float opacity, float height);
+// The place of a w x h picture shown whole in an area, centred, as large as it fits.
+D2D1_RECT_F ContainedRect(float w, float h, const D2D1_RECT_F &area);
 // The part of a w x h picture that covers an area of the given proportion
 // (width / height), centred, cutting evenly on both sides.
 D2D1_RECT_F CoverSourceRect(float w, float h, float areaProportion);

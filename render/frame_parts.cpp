@@ -13,6 +13,28 @@ namespace {
 
 constexpr float kHoverVisible = 0.01f;
 
+// Under the dark palette, texts and icons over the hero get a veil of the
+// background colour, so that light ink reads on any picture: one behind the
+// title buttons, and one along the bottom row while that row lies over the hero.
+void DrawHeroVeils(ID2D1RenderTarget *target) {
+    EngineState &s = g_State;
+    const float bs = ButtonBoost();
+    SetBrush(s.Colors.Veil, kDarkVeilOpacity);
+    const D2D1_RECT_F minimise = ElementRect(ElemMinimize);
+    const D2D1_RECT_F close = ElementRect(ElemClose);
+    // Wide enough for the hover discs, which overhang their buttons.
+    const float margin = 4.0f * bs;
+    const D2D1_RECT_F title = D2D1::RectF((minimise.left < close.left ? minimise.left : close.left) - margin,
+                                          close.top - margin,
+                                          (minimise.right > close.right ? minimise.right : close.right) + margin,
+                                          close.bottom + margin);
+    const float radius = (title.bottom - title.top) * 0.5f;
+    target->FillRoundedRectangle(D2D1::RoundedRect(title, radius, radius), s.Brush);
+    const float bandTop = BottomRowTop() - 10.0f;
+    if (s.CurrentPage == PageWelcome && bandTop < kCanvasBaseHeight)
+        target->FillRectangle(D2D1::RectF(0.0f, bandTop, kCanvasWidth, kCanvasBaseHeight), s.Brush);
+}
+
 } // namespace
 
 void DrawStillLayer(ID2D1RenderTarget *target, const HeroLook &hero) {
@@ -26,6 +48,8 @@ void DrawStillLayer(ID2D1RenderTarget *target, const HeroLook &hero) {
 void DrawStillParts(ID2D1RenderTarget *target, const HeroLook &hero) {
     EngineState &s = g_State;
     DrawHeroArea(target, HeroHeight(), hero);
+    if (s.DarkMode && !s.HighContrast)
+        DrawHeroVeils(target);
     if (s.CurrentPage == PageWelcome)
         DrawWelcomeStill(target);
     else if (s.CurrentPage == PageInstalling)
@@ -69,7 +93,7 @@ void DrawTitleButtons(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
         const bool solidDisc = id == ElemClose || s.HighContrast;
 
         if (v > kHoverVisible) {
-            SetBrush(solidDisc ? p.CloseHover : kColorBlack, (solidDisc ? 1.0f : 0.08f) * HoverShown(v));
+            SetBrush(solidDisc ? p.CloseHover : p.Shade, (solidDisc ? 1.0f : 0.08f) * HoverShown(v));
             // One unit (times the boost) wider than the button, so the disc overhangs it a little.
             target->FillEllipse(D2D1::Ellipse(D2D1::Point2F(cx, cy), 15.0f * bs, 15.0f * bs), s.Brush);
         }

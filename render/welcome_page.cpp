@@ -69,11 +69,11 @@ void DrawChangeButton(ID2D1RenderTarget *target, float b) {
         DrawLabel(target, Caption(TextChangeDir), s.SmallButtonFormat, p.AccentText, change, 1.0f);
     } else {
         if (v > kHoverVisible) {
-            SetBrush(kColorChangeHover, v);
+            SetBrush(p.ChangeHover, v);
             FillRounded(target, change, 6.0f * b, s.Brush);
         }
         OutlineRounded(target, change, 6.0f * b, p.Accent, b);
-        DrawLabel(target, Caption(TextChangeDir), s.SmallButtonFormat, p.Accent, change, 1.0f);
+        DrawLabel(target, Caption(TextChangeDir), s.SmallButtonFormat, p.AccentInk, change, 1.0f);
     }
 }
 
@@ -171,7 +171,7 @@ void DrawWelcomeMoving(ID2D1RenderTarget *target, const D2D1_RECT_F &within) {
     }
 
     if (drawn(ElemCustomToggle)) {
-        const RgbColor toggle = HoverColor(p.Secondary, p.Accent, s.HoverLevel[ElemCustomToggle]);
+        const RgbColor toggle = HoverColor(p.Secondary, p.AccentInk, s.HoverLevel[ElemCustomToggle]);
         DrawLabel(target, Caption(TextCustomInstall), s.CaptionFormat, toggle, ToggleCaptionRect(), 1.0f);
         DrawChevron(target, toggle, b);
     }

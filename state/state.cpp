@@ -47,6 +47,14 @@ void LookUpPlatform() {
     s.GetDpiForWindow = user32 ? reinterpret_cast<UINT(WINAPI *)(HWND)>(
                                      reinterpret_cast<void *>(GetProcAddress(user32, "GetDpiForWindow")))
                                : nullptr;
+    s.GetWindowDpiAwarenessContext =
+        user32 ? reinterpret_cast<DPI_AWARENESS_CONTEXT(WINAPI *)(HWND)>(
+                     reinterpret_cast<void *>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")))
+               : nullptr;
+    s.GetAwarenessFromDpiAwarenessContext =
+        user32 ? reinterpret_cast<DPI_AWARENESS(WINAPI *)(DPI_AWARENESS_CONTEXT)>(
+                     reinterpret_cast<void *>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")))
+               : nullptr;
     s.TickMessage = RegisterWindowMessageW(L"KestoUiTick");
     s.DefaultActionMessage = RegisterWindowMessageW(L"KestoUiDefaultAction");
     s.UiaCallMessage = RegisterWindowMessageW(L"KestoUiUiaCall");

@@ -86,6 +86,9 @@ enum TextId : int {
     kTextCount
 };
 
+// Which palette the host wants: the user's app theme, or always light or dark.
+enum ColorModeChoice : int { ColorModeOfSystem = 0, ColorModeLight = 1, ColorModeDark = 2 };
+
 // The canvas's reading order: the language's own, or one the host chose.
 enum ReadingOrderChoice : int { ReadingOrderOfLanguage = 0, ReadingLeftToRight = 1, ReadingRightToLeft = 2 };
 
@@ -109,17 +112,21 @@ typedef void(__stdcall *HostCallback)(int action);
 typedef UINT32 RgbColor;
 
 // The colours a frame is painted in, chosen by ChoosePalette (render/palette.h):
-// the design's own, or the system's while high contrast is on. Only RgbColors,
-// so two palettes compare with memcmp.
+// the design's own light or dark one, or the system's while high contrast is
+// on. Only RgbColors, so two palettes compare with memcmp.
 struct Palette {
     RgbColor Background;    // clear colour; hero area under high contrast
     RgbColor Text;          // agreement and option captions, title-button icons
     RgbColor Secondary;     // status, percentage, custom toggle at rest, folder label
     RgbColor BoxFill;       // unchecked check box
     RgbColor BoxBorder;     // unchecked check box at rest
-    RgbColor Accent;        // checked box, hovered box border and toggle, change button, bar and buttons
+    RgbColor Accent;        // checked box, hovered box border, change button's outline, bar and buttons
     RgbColor AccentText;    // caption on Accent (buttons, check mark, hovered close icon)
     RgbColor Link;          // licence link and its underline
+    RgbColor AccentInk;     // the accent as text on the page: change caption, hovered toggle
+    RgbColor ChangeHover;   // hovered change button's face
+    RgbColor Shade;         // faint disc behind the hovered minimise button
+    RgbColor Veil;          // behind texts and icons over the hero (dark palette only)
     RgbColor Disabled;      // install button while the agreement is cleared
     RgbColor DisabledText;  // its caption
     RgbColor DirBox;        // install-directory field and its EDIT box
@@ -330,8 +337,14 @@ struct EngineState {
     // --- Settings: the user's display, and the taskbar ---
     bool HighContrast = false;                      // ReadSystemSettings
     bool ReducedMotion = false;                     // ReadSystemSettings
+    bool DarkMode = false;                          // ReadSystemSettings: the host's ColorMode, or the user's app theme
+    int ColorMode = ColorModeOfSystem;              // KSUiSetColorMode
+    std::wstring ProductName;                       // KSUiSetProductName; empty: the window's title
+    std::wstring WindowTitle;                       // AttachWindow, WM_SETTEXT: named when a picture is missing
     Palette Colors = {};                            // ChoosePalette
     UINT(WINAPI *GetDpiForWindow)(HWND) = nullptr;  // LookUpPlatform; null on systems without it
+    DPI_AWARENESS_CONTEXT(WINAPI *GetWindowDpiAwarenessContext)(HWND) = nullptr; // LookUpPlatform; null before Windows 10
+    DPI_AWARENESS(WINAPI *GetAwarenessFromDpiAwarenessContext)(DPI_AWARENESS_CONTEXT) = nullptr; // LookUpPlatform
     ITaskbarList3 *Taskbar = nullptr;               // ConnectTaskbar/DisconnectTaskbar
     UINT TaskbarButtonMessage = 0;                  // LookUpPlatform: "TaskbarButtonCreated"
     LONG TaskbarShown = -1;                         // SyncTaskbar: last value sent, kTaskbarNone, or -1 unknown

@@ -5,7 +5,7 @@ set -euo pipefail
 dll=$1
 objdump=${2:-i686-w64-mingw32-objdump}
 dump=$("$objdump" -p "$dll")
-allowed='^(KERNEL32|USER32|GDI32|ole32|OLEAUT32|oleacc|SHELL32|d2d1|dwrite|dwmapi|windowscodecs|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|ole32|OLEAUT32|oleacc|SHELL32|d2d1|dwrite|dwmapi|windowscodecs|msvcrt|api-ms-win-[a-z0-9-]+)\.dll$'
 status=0
 while read -r name; do
   if ! grep -qiE "$allowed" <<<"$name"; then

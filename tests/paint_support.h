@@ -502,6 +502,19 @@ class PaintTest : public ::testing::Test {
         TestHost::Pump(200);
         Repaint(window_);
     }
+    // Attaches with five one-colour hero pictures written into a fresh folder
+    // of that name; `before` runs after the folder is set.
+    void AttachWithSolidPictures(const wchar_t *folderName, const RgbColor (&colours)[5],
+                                 const std::function<void()> &before = nullptr) {
+        const std::wstring folder = FreshFolder(folderName);
+        for (int n = 1; n <= 5; ++n)
+            ASSERT_TRUE(WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 64, 48, Solid(colours[n - 1])));
+        Attach([folder, before] {
+            KSUiSetHeroDir(folder.c_str());
+            if (before)
+                before();
+        });
+    }
     // Opens or closes the custom panel with a click, as a user does after the
     // first paint: the window grows or shrinks downwards.
     void TogglePanel() {

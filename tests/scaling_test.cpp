@@ -11,6 +11,7 @@
 
 #include "KestoUIEngine.h"
 #include "geometry/layout.h"
+#include "geometry/pixels.h"
 #include "window/scaling.h"
 
 #include <cstdlib>
@@ -45,10 +46,29 @@ LOGFONTW EditFont(HWND edit) {
     return font;
 }
 
+// A host window made while the thread has this DPI awareness. Windows sends
+// WM_DPICHANGED only to per-monitor-aware windows; under Wine 8 a window is
+// per-monitor aware unless the thread says otherwise.
+HWND CreateHostWindowWith(DPI_AWARENESS_CONTEXT awareness) {
+    const DPI_AWARENESS_CONTEXT previous = SetThreadDpiAwarenessContext(awareness);
+    HWND window = CreateHostWindow();
+    if (previous)
+        SetThreadDpiAwarenessContext(previous);
+    return window;
+}
+
 class ScalingTest : public AttachedTest {
   public:
     void ClickElement(int element) { Click(window_, ElementCentre(element).x, ElementCentre(element).y); }
     HWND Edit() { return GetDlgItem(window_, kDirEditId); }
+    void ReattachWith(DPI_AWARENESS_CONTEXT awareness) {
+        KSUiDetach();
+        DestroyWindow(window_);
+        window_ = CreateHostWindowWith(awareness);
+        ASSERT_TRUE(window_);
+        ASSERT_EQ(1, KSUiAttach(window_, RecordAction));
+        Pump(300);
+    }
 };
 
 TEST_F(ScalingTest, WorkedNumbersOnA1920x1040WorkAreaAt96Dpi) {
@@ -170,28 +190,94 @@ TEST_F(ScalingTest, DisplayChangeOnTheSameMonitorRecentresAtTheSameSize) {
     EXPECT_EQ(20, moved.top);
 }
 
-TEST_F(ScalingTest, DpiChangedMovesToTheSuggestedCornerOnly) {
-    RECT suggested = {100, 120, 900, 880};
-    struct Case {
-        const char *name;
-        RECT *rect;
-        LONG left, top;
-    };
-    const Case kCases[] = {
-        {"null rectangle: stays", nullptr, 653, 296},
-        {"suggested rectangle: its corner, not its size", &suggested, 100, 120},
-    };
-    for (const Case &c : kCases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(0, SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(c.rect)));
-        const RECT r = WindowRectOf(window_);
-        EXPECT_EQ(c.left, r.left);
-        EXPECT_EQ(c.top, r.top);
-        EXPECT_EQ(614, r.right - r.left);
-        EXPECT_EQ(447, r.bottom - r.top);
-        EXPECT_EQ(kBoostAt96, g_State.ContentBoost);
+// A host that is not per-monitor aware keeps its size: the window only moves.
+TEST_F(ScalingTest, DpiChangedMovesAHostThatIsNotPerMonitorAwareToTheSuggestedCornerOnly) {
+    for (const DPI_AWARENESS_CONTEXT awareness : {DPI_AWARENESS_CONTEXT_SYSTEM_AWARE, DPI_AWARENESS_CONTEXT_UNAWARE}) {
+        ReattachWith(awareness);
+        ASSERT_FALSE(PerMonitorAware(window_));
+        RECT suggested = {100, 120, 900, 880};
+        struct Case {
+            const char *name;
+            RECT *rect;
+            LONG left, top;
+        };
+        const Case kCases[] = {
+            {"null rectangle: stays", nullptr, 653, 296},
+            {"suggested rectangle: its corner, not its size", &suggested, 100, 120},
+        };
+        for (const Case &c : kCases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(0, SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(c.rect)));
+            const RECT r = WindowRectOf(window_);
+            EXPECT_EQ(c.left, r.left);
+            EXPECT_EQ(c.top, r.top);
+            EXPECT_EQ(614, r.right - r.left);
+            EXPECT_EQ(447, r.bottom - r.top);
+            EXPECT_EQ(kBoostAt96, g_State.ContentBoost);
+        }
+        EXPECT_EQ(0, CountReceived(WM_DPICHANGED));
     }
-    EXPECT_EQ(0, CountReceived(WM_DPICHANGED));
+}
+
+// A per-monitor-aware host moved to a 144 DPI monitor and back: the window
+// takes each suggested rectangle (as Windows computes it, the size times the
+// DPI's ratio), and the layout, the hit tests, the frame and the EDIT box
+// follow the new scale at once.
+TEST_F(ScalingTest, DpiChangedRescalesAPerMonitorAwareHostToTheSuggestedRectangle) {
+    ASSERT_TRUE(PerMonitorAware(window_));
+    KSUiSetDir(L"C:\\Program Files\\Kesto Notes");
+    ClickElement(ElemCustomToggle);
+    ASSERT_EQ(574, WindowRectOf(window_).bottom - WindowRectOf(window_).top);
+    const struct {
+        UINT Dpi;
+        RECT Suggested;
+        int FontHeight;
+        POINT InstallPixel; // the install button's centre, in client pixels
+        POINT ElsewherePixel; // the same button's centre at the other DPI
+    } kSteps[] = {
+        // Within the screen, so that its pixels can be read back.
+        {144, {400, 100, 400 + 921, 100 + 861}, -18, {460, 547}, {307, 364}},
+        {96, {653, 296, 653 + 614, 296 + 574}, -12, {307, 364}, {460, 547}},
+    };
+    for (const auto &step : kSteps) {
+        SCOPED_TRACE(step.Dpi);
+        RECT suggested = step.Suggested;
+        EXPECT_EQ(0, SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(step.Dpi, step.Dpi),
+                                  reinterpret_cast<LPARAM>(&suggested)));
+        const RECT r = WindowRectOf(window_);
+        EXPECT_EQ(step.Suggested.left, r.left);
+        EXPECT_EQ(step.Suggested.top, r.top);
+        EXPECT_EQ(step.Suggested.right - step.Suggested.left, r.right - r.left);
+        EXPECT_EQ(step.Suggested.bottom - step.Suggested.top, r.bottom - r.top);
+        const float width = static_cast<float>(step.Suggested.right - step.Suggested.left);
+        EXPECT_EQ(width / 1024.0f, g_State.WindowScale);
+        // Text keeps 0.85 x z x DPI / 96 pixels: the same boost at both.
+        EXPECT_FLOAT_EQ(static_cast<float>(step.Dpi) / 96.0f / (width / 1024.0f) * 0.85f, g_State.ContentBoost);
+
+        // Hit tests, from raw client pixels: the button is where the new scale puts it.
+        SendMessageW(window_, WM_MOUSEMOVE, 0, PackPoint(step.InstallPixel.x, step.InstallPixel.y));
+        EXPECT_EQ(ElemInstall, g_State.HoverElement);
+        SendMessageW(window_, WM_MOUSEMOVE, 0, PackPoint(step.ElsewherePixel.x, step.ElsewherePixel.y));
+        EXPECT_NE(ElemInstall, g_State.HoverElement);
+        SendMessageW(window_, WM_MOUSEMOVE, 0, PackPoint(5, 5));
+
+        // The EDIT box: over its field at the new scale, in a font of the new size.
+        const RECT edit = ChildRect(Edit());
+        const RECT expected = ClientFromDesign(DirEditRect());
+        EXPECT_EQ(expected.left, edit.left);
+        EXPECT_EQ(expected.top, edit.top);
+        EXPECT_EQ(expected.right, edit.right);
+        EXPECT_EQ(expected.bottom, edit.bottom);
+        EXPECT_NEAR(374.0f * width / 614.0f, static_cast<float>(edit.right - edit.left), 2.0f);
+        EXPECT_EQ(step.FontHeight, EditFont(Edit()).lfHeight);
+
+        // The whole frame at the new size, the folder box included.
+        PaintSupport::Repaint(window_);
+        const PaintSupport::Snapshot shot(window_);
+        EXPECT_EQ(r.right - r.left, shot.Width());
+        PaintSupport::ExpectPixels(shot, PaintSupport::WelcomePageCases());
+        PaintSupport::ExpectFolderBoxShowsItsText(window_, shot);
+    }
 }
 
 // Xvfb has one monitor, so "another monitor" is the record remembering a
@@ -238,7 +324,8 @@ TEST(HighDpi, ChildProcessAt144Dpi) {
     g_State.Module = GetModuleHandleW(nullptr);
     PaintSupport::ParkCursor();
     KSUiSetDir(L"C:\\Program Files\\Kesto Notes");
-    HWND window = CreateHostWindow();
+    // A system-aware host: its DPI change only moves the window.
+    HWND window = CreateHostWindowWith(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
     ASSERT_EQ(144u, WindowDpi(window));
     // The child draws in the surface mode its parent was started for.
     if (PaintSupport::ExpectedXComposite() >= 0) {

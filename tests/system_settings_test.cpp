@@ -127,15 +127,7 @@ void ExpectProbes(HWND window, const std::vector<Probe> &probes) {
 class HighContrastTest : public PaintTest {
   protected:
     void AttachWithPictures(const std::function<void()> &before = nullptr) {
-        const std::wstring folder = FreshFolder(L"contrast");
-        for (int n = 1; n <= 5; ++n)
-            ASSERT_TRUE(
-                WritePicture(HeroPath(folder, n), GUID_ContainerFormatPng, 64, 48, Solid(kHeroColours[n - 1])));
-        Attach([folder, before] {
-            KSUiSetHeroDir(folder.c_str());
-            if (before)
-                before();
-        });
+        AttachWithSolidPictures(L"contrast", kHeroColours, before);
     }
     void SwitchOn() {
         ASSERT_TRUE(colours_.TurnOn());
@@ -146,15 +138,32 @@ class HighContrastTest : public PaintTest {
     SystemColoursGuard colours_;
 };
 
-const D2D1_RECT_F kHeroProbe = D2D1::RectF(280.0f, 280.0f, 320.0f, 320.0f);
+// The hero under high contrast: the picture, whole, in its own area on the
+// window colour. The 4:3 test pictures leave the wide area's sides free.
+std::vector<Probe> HeroProbes(RgbColor picture) {
+    const D2D1_RECT_F area = HighContrastHeroRect();
+    const float cx = (area.left + area.right) * 0.5f, cy = (area.top + area.bottom) * 0.5f;
+    return {
+        {"picture in its area", D2D1::RectF(cx - 20.0f, cy - 20.0f, cx + 20.0f, cy + 20.0f), picture, Fill},
+        {"window colour beside the picture", D2D1::RectF(area.left + 4.0f, cy - 20.0f, area.left + 40.0f, cy + 20.0f),
+         kWindow, Fill},
+        {"window colour left of the area", D2D1::RectF(4.0f, cy - 20.0f, area.left - 4.0f, cy + 20.0f), kWindow, Fill},
+        {"window colour below the area", D2D1::RectF(cx - 20.0f, area.bottom + 2.0f, cx + 20.0f, area.bottom + 6.0f),
+         kWindow, Fill},
+    };
+}
+
+std::vector<Probe> With(std::vector<Probe> probes, const std::vector<Probe> &more) {
+    probes.insert(probes.end(), more.begin(), more.end());
+    return probes;
+}
 
 TEST_F(HighContrastTest, WelcomePagePaintsInSystemColoursAndSwitchesBackLive) {
     AttachWithPictures();
     ASSERT_PRED3(Near, kHeroColours[0], Snapshot(window_).Design(300.0f, 300.0f), 2);
     SwitchOn();
     SaveForPeople(window_, L"settings_high_contrast_welcome.png");
-    ExpectProbes(window_, {
-                              {"hero area, no picture", kHeroProbe, kWindow, Fill},
+    ExpectProbes(window_, With(HeroProbes(kHeroColours[0]), {
                               {"install button face", Part(ElemInstall, 0.05f, 0.3f, 0.15f, 0.7f), kHighlight, Fill},
                               {"install caption", ElementRect(ElemInstall), kHighlightText, Ink},
                               {"ticked agreement box", Part(ElemAgree, 0.4f, 0.1f, 0.6f, 0.25f), kHighlight, Fill},
@@ -165,7 +174,7 @@ TEST_F(HighContrastTest, WelcomePagePaintsInSystemColoursAndSwitchesBackLive) {
                               {"licence link", ElementRect(ElemLicenseLink), kHotLight, Ink},
                               {"custom-install toggle", ElementRect(ElemCustomToggle), kWindowText, Ink},
                               {"close icon", ElementRect(ElemClose), kWindowText, Ink},
-                          });
+                          }));
 
     // Cleared agreement: the install button is drawn in the disabled colour.
     Click(window_, ElementCentre(ElemAgree).x, ElementCentre(ElemAgree).y);
@@ -214,29 +223,57 @@ TEST_F(HighContrastTest, InstallingAndFinishedPagesPaintInSystemColours) {
     KSUiSetState(PageInstalling);
     KSUiSetStatus(L"正在复制文件");
     KSUiSetProgress(500);
-    Advance(3000);
+    // Past the first cross-fade: one picture shows whole.
+    Advance(3500);
     ASSERT_FLOAT_EQ(500.0f, g_State.ProgressShown);
+    ASSERT_EQ(-1, g_State.NextSlide);
     Repaint(window_);
     const D2D1_RECT_F track = TrackRow();
     const float mid = (track.top + track.bottom) * 0.5f;
-    ExpectProbes(window_, {
-                              {"hero area, no picture", kHeroProbe, kWindow, Fill},
+    ExpectProbes(window_, With(HeroProbes(kHeroColours[g_State.SlideIndex]), {
                               {"status line", D2D1::RectF(60.0f, 610.0f, 400.0f, track.top - 12.0f), kWindowText, Ink},
                               {"percentage", D2D1::RectF(800.0f, 610.0f, 964.0f, track.top - 12.0f), kWindowText, Ink},
                               {"bar", D2D1::RectF(200.0f, mid - 1.0f, 400.0f, mid + 1.0f), kHighlight, Fill},
                               {"empty track", D2D1::RectF(700.0f, mid - 1.0f, 900.0f, mid + 1.0f), kWindow, Fill},
                               {"track outline", D2D1::RectF(700.0f, track.top - 2.0f, 900.0f, track.top + 2.0f),
                                kWindowText, Ink},
-                          });
+                          }));
     SaveForPeople(window_, L"settings_high_contrast_installing.png");
 
     KSUiSetState(PageFinished);
     Repaint(window_);
-    ExpectProbes(window_, {
-                              {"hero area, no picture", kHeroProbe, kWindow, Fill},
+    ExpectProbes(window_, With(HeroProbes(kHeroColours[g_State.SlideIndex]), {
                               {"launch button face", Part(ElemLaunch, 0.05f, 0.3f, 0.15f, 0.7f), kHighlight, Fill},
                               {"launch caption", ElementRect(ElemLaunch), kHighlightText, Ink},
-                          });
+                          }));
+}
+
+// Without pictures the gradient goes and the product's name takes the
+// picture's place: the host's name, else the window's title, else nothing.
+TEST_F(HighContrastTest, AMissingPictureShowsTheProductsName) {
+    Attach();
+    SetWindowTextW(window_, L"Kesto Notes");
+    SwitchOn();
+    const D2D1_RECT_F area = HighContrastHeroRect();
+    const float cy = (area.top + area.bottom) * 0.5f;
+    const D2D1_RECT_F nameRow = D2D1::RectF(area.left, cy - 20.0f, area.right, cy + 20.0f);
+    const std::vector<Probe> noGradient = {
+        {"window colour at the area's corner", D2D1::RectF(area.left, area.top, area.left + 40.0f, area.top + 40.0f),
+         kWindow, Fill},
+        {"window colour above the area", D2D1::RectF(100.0f, 10.0f, 300.0f, area.top - 2.0f), kWindow, Fill},
+    };
+    SaveForPeople(window_, L"settings_high_contrast_named.png");
+    ExpectProbes(window_, With(noGradient, {{"the window's title", nameRow, kWindowText, Ink}}));
+
+    // No title and no name: the area is empty.
+    SetWindowTextW(window_, L"");
+    Repaint(window_);
+    ExpectProbes(window_, With(noGradient, {{"nothing named", nameRow, kWindow, Fill}}));
+
+    // The host's name needs no title.
+    ASSERT_EQ(1, KSUiSetProductName(L"晴空笔记"));
+    Repaint(window_);
+    ExpectProbes(window_, With(noGradient, {{"the host's name", nameRow, kWindowText, Ink}}));
 }
 
 TEST_F(HighContrastTest, DirectoryEditBoxTakesTheSameColoursAsItsField) {

@@ -40,6 +40,7 @@ void AttachWindow(HWND window) {
     s.Revealed = false;
 
     ReadSystemSettings();
+    ReadWindowTitle();
     s.DirEdit = CreateWindowExW(0, L"EDIT", s.InstallDir.c_str(), WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDirEditId)), s.Module, nullptr);
     LayoutDirEdit();
@@ -49,6 +50,20 @@ void AttachWindow(HWND window) {
     AnnounceChanges(); // what a screen reader is told from now on is measured from here
     // The first frame; asking for it also starts the frame timer.
     RequestFrame();
+}
+
+void ReadWindowTitle() {
+    EngineState &s = g_State;
+    const int length = GetWindowTextLengthW(s.HostWindow);
+    std::wstring title(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int got = GetWindowTextW(s.HostWindow, &title[0], static_cast<int>(title.size()));
+    title.resize(static_cast<size_t>(got > 0 ? got : 0));
+    if (title == s.WindowTitle)
+        return;
+    s.WindowTitle = title;
+    // Only a high-contrast page without its picture shows the title.
+    if (s.HighContrast)
+        RequestFrame();
 }
 
 void DetachWindow() {

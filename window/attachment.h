@@ -9,6 +9,11 @@
 // Takes the window over; the factories and text formats exist already.
 void AttachWindow(HWND window);
 
+// Takes the window's title over as the product's name, for a high-contrast
+// page whose picture is missing (KSUiSetProductName wins over it). At attach
+// and after every WM_SETTEXT.
+void ReadWindowTitle();
+
 // Gives the window back to the host as a window of its own: visible, with its
 // procedure and transitions, and without the engine's child and thread.
 void DetachWindow();

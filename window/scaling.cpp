@@ -38,6 +38,26 @@ UINT WindowDpi(HWND window) {
     return dpi;
 }
 
+bool PerMonitorAware(HWND window) {
+    const EngineState &s = g_State;
+    if (!s.GetWindowDpiAwarenessContext || !s.GetAwarenessFromDpiAwarenessContext)
+        return false;
+    return s.GetAwarenessFromDpiAwarenessContext(s.GetWindowDpiAwarenessContext(window)) ==
+           DPI_AWARENESS_PER_MONITOR_AWARE;
+}
+
+namespace {
+
+// Text keeps a readable physical size: z units show 0.85 * z * DPI / 96
+// pixels high, within the boost's bounds.
+float BoostFor(UINT dpi, float windowScale) {
+    const float dpiScale = dpi ? static_cast<float>(dpi) / 96.0f : 1.0f;
+    const float x = (dpiScale > 1.0f ? dpiScale : 1.0f) / windowScale * 0.85f;
+    return x < 1.0f ? 1.0f : (x < 2.0f ? x : 2.0f);
+}
+
+} // namespace
+
 void UpdateScaleFactors(HWND window) {
     EngineState &s = g_State;
     const RECT work = WorkAreaOf(window);
@@ -51,13 +71,41 @@ void UpdateScaleFactors(HWND window) {
     if (fit > 1.0f)
         fit = 1.0f;
     s.WindowScale = fit > 0.6f ? fit : 0.6f;
-
-    const UINT dpi = WindowDpi(window);
-    const float dpiScale = dpi ? static_cast<float>(dpi) / 96.0f : 1.0f;
-    // Text keeps a readable physical size: z units show 0.85 * z * DPI / 96 pixels high.
-    const float x = (dpiScale > 1.0f ? dpiScale : 1.0f) / s.WindowScale * 0.85f;
-    s.ContentBoost = x < 1.0f ? 1.0f : (x < 2.0f ? x : 2.0f);
+    s.ContentBoost = BoostFor(WindowDpi(window), s.WindowScale);
     s.CurrentMonitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+}
+
+void FollowDpiChange(UINT dpi, const RECT *suggested) {
+    EngineState &s = g_State;
+    HWND window = s.HostWindow;
+    if (!window)
+        return;
+    if (!suggested || !PerMonitorAware(window) || suggested->right <= suggested->left ||
+        suggested->bottom <= suggested->top) {
+        if (suggested)
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RelayoutForDisplay(false);
+        return;
+    }
+    // The rectangle belongs to the monitor of the new DPI: the move to it is
+    // not a monitor change to refit for (WM_WINDOWPOSCHANGED).
+    s.CurrentMonitor = MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST);
+    // Its WM_SIZE sets the scale from the client's width (FollowClientSize).
+    // During a drag the host waits off screen until the drop places it.
+    const UINT keepPlace = s.DragState == DragIdle ? 0 : SWP_NOMOVE;
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | keepPlace);
+    const float boost = BoostFor(dpi, s.WindowScale);
+    if (boost != s.ContentBoost) {
+        s.ContentBoost = boost;
+        BuildTextFormats();
+    }
+    // The canvas's height in whole pixels at the new scale, which the
+    // suggested height may miss by a rounding.
+    ApplyWindowSize(false);
+    LayoutDirEdit();
+    RequestFrame();
 }
 
 void FollowClientSize(UINT width, UINT height) {

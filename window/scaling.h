@@ -11,9 +11,18 @@ void UpdateScaleFactors(HWND window);
 // EDIT box follow, and a new frame is asked for.
 void FollowClientSize(UINT width, UINT height);
 void ApplyWindowSize(bool centre);
+// WM_DPICHANGED. A per-monitor-aware window takes the suggested rectangle, as
+// Windows asks, and everything follows the new DPI at once: the scale (from
+// the client's width), the text formats, the EDIT box and its font. Any other
+// window keeps its size and only moves to the rectangle's corner.
+void FollowDpiChange(UINT dpi, const RECT *suggested);
 void RelayoutForDisplay(bool recentre);
 void LayoutDirEdit();
 void ApplyWindowFrame();
+
+// Whether the window is told about DPI changes and scales itself (per-monitor
+// aware, version 1 or 2); false where the system cannot tell.
+bool PerMonitorAware(HWND window);
 
 // The window's DPI: GetDpiForWindow where the system has it, else LOGPIXELSX; 0 if neither answers.
 UINT WindowDpi(HWND window);

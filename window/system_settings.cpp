@@ -20,6 +20,28 @@ bool HighContrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+// The user's app theme: AppsUseLightTheme 0 asks for dark. A missing value
+// (older systems, a fresh Wine prefix) means light.
+bool AppsUseDarkTheme() {
+    DWORD light = 1;
+    DWORD size = sizeof light;
+    const LSTATUS status =
+        RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                     L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &light, &size);
+    return status == ERROR_SUCCESS && light == 0;
+}
+
+bool DarkWanted() {
+    switch (g_State.ColorMode) {
+    case ColorModeLight:
+        return false;
+    case ColorModeDark:
+        return true;
+    default:
+        return AppsUseDarkTheme();
+    }
+}
+
 bool ClientAreaAnimationOff() {
     BOOL animate = TRUE;
     // A system that cannot tell animates, as it always did.
@@ -34,6 +56,7 @@ void ReadSystemSettings() {
     const bool motionBefore = s.ReducedMotion;
     s.HighContrast = HighContrastOn();
     s.ReducedMotion = ClientAreaAnimationOff();
+    s.DarkMode = DarkWanted();
     ChoosePalette();
     if (!s.HostWindow)
         return;

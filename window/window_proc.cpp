@@ -310,14 +310,9 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
         }
         return 0;
 
-    case WM_DPICHANGED: {
-        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
-        if (suggested)
-            SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RelayoutForDisplay(false);
+    case WM_DPICHANGED:
+        FollowDpiChange(LOWORD(wParam), reinterpret_cast<const RECT *>(lParam));
         return 0;
-    }
 
     case WM_GETOBJECT: {
         // OBJID_CLIENT gets the MSAA object, UiaRootObjectId the UI Automation
@@ -340,6 +335,13 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_DWMCOMPOSITIONCHANGED:
         ApplyWindowFrame();
         return Forward(window, msg, wParam, lParam);
+
+    case WM_SETTEXT: {
+        const LRESULT result = Forward(window, msg, wParam, lParam);
+        if (s.HostWindow == window)
+            ReadWindowTitle();
+        return result;
+    }
 
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
