@@ -57,6 +57,7 @@ bool CreateDeviceIndependentResources() {
         RecordStageError(L"D2D1CreateFactory", hr);
         return false;
     }
+    MarkStage("Direct2D factory");
     hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                              reinterpret_cast<IUnknown **>(&s.DWriteFactory));
     if (FAILED(hr)) {
@@ -64,12 +65,14 @@ bool CreateDeviceIndependentResources() {
         RecordStageError(L"DWriteCreateFactory", hr);
         return false;
     }
+    MarkStage("DirectWrite factory");
     hr = CreateWicFactory();
     if (FAILED(hr)) {
         // Without it the carousel shows no pictures; everything else works.
         s.WicFactory = nullptr;
         RecordStageError(L"WICImagingFactory(已降级，跳过轮播图)", hr);
     }
+    MarkStage("imaging factory");
     const D2D1_STROKE_STYLE_PROPERTIES stroke = D2D1::StrokeStyleProperties(
         D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_ROUND, 10.0f,
         D2D1_DASH_STYLE_SOLID, 0.0f);
@@ -125,6 +128,7 @@ bool BuildTextFormats() {
     }
     if (!complete)
         return false;
+    MarkStage("text formats");
     s.AgreeTextWidth = MeasureTextWidth(Caption(TextAgree), s.CaptionFormat);
     s.LicenseTextWidth = MeasureTextWidth(LicenseCaption(), s.CaptionFormat);
     s.CustomTextWidth = MeasureTextWidth(Caption(TextCustomInstall), s.CaptionFormat);
@@ -133,6 +137,7 @@ bool BuildTextFormats() {
     s.ChangeTextWidth = MeasureTextWidth(Caption(TextChangeDir), s.SmallButtonFormat);
     s.LocationTextWidth = MeasureTextWidth(Caption(TextInstallLocation), s.LabelFormat);
     s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
+    MarkStage("label widths");
     return true;
 }
 
@@ -175,6 +180,7 @@ bool EnsureDeviceResources() {
     if (!s.RenderTarget) {
         if (!CreateRenderTarget())
             return false;
+        MarkStage("render target");
         // Pictures belong to the target that made them: decoded once per target.
         LoadHeroPictures();
     }
@@ -189,8 +195,7 @@ bool EnsureDeviceResources() {
 
 void ReleaseDrawingResources() {
     EngineState &s = g_State;
-    for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
-        ReleaseAndNull(bitmap);
+    ReleaseHeroPictures();
     ReleaseAndNull(s.BrandGradient);
     ReleaseAndNull(s.Brush);
     ReleaseAndNull(s.RenderTarget);

@@ -31,5 +31,16 @@ extern LONG DragThreadWakes;
 // When set, makes the taskbar object instead of CoCreateInstance, so tests can
 // watch the calls (Wine's taskbar shows nothing) or make the creation fail.
 extern HRESULT (*TaskbarCreate)(ITaskbarList3 **taskbar);
+// When set, told each time the engine finishes a step on the way to the first
+// frame (a factory, the fonts, the render target, a picture, a layer), so that
+// the launch benchmark can time each step.
+extern void (*StageReached)(const char *stage);
 } // namespace TestSeams
+
+inline void MarkStage(const char *stage) {
+    if (TestSeams::StageReached)
+        TestSeams::StageReached(stage);
+}
+#else
+inline void MarkStage(const char *) {}
 #endif

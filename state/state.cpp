@@ -18,6 +18,7 @@ bool OnePassFrames = false;
 int HighContrast = -1;
 LONG DragThreadWakes = 0;
 HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
+void (*StageReached)(const char *) = nullptr;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }
