@@ -1,11 +1,10 @@
 #include "render/picture_loader.h"
 
+#include "render/resources.h"
+
 #include <new>
 
 namespace {
-
-// CLSID_WICImagingFactory1, as the window thread's factory (render/resources.cpp).
-const CLSID kClsidWicImagingFactory1 = {0xCACAF262, 0x9370, 0x4615, {0xA1, 0x3B, 0x9F, 0x55, 0x39, 0xDA, 0x4C, 0x0A}};
 
 std::wstring PicturePath(const std::wstring &folder, int slot) {
     // Taken as given: a folder ending in a backslash yields two, which the file system accepts.
@@ -21,8 +20,7 @@ DWORD WINAPI DecodePictures(void *param) {
     // factory belongs to the window thread's apartment.
     const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     IWICImagingFactory *wic = nullptr;
-    if (FAILED(CoCreateInstance(kClsidWicImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                                reinterpret_cast<void **>(&wic))))
+    if (FAILED(NewWicFactory(&wic)))
         wic = nullptr;
     for (int k = 0; wic && k < load.Count && !load.Stop; ++k) {
         const int slot = load.Order[k];

@@ -30,14 +30,6 @@ const FormatSpec kFormats[6] = {
     {&EngineState::PercentFormat, DWRITE_FONT_WEIGHT_NORMAL, 15.0f, DWRITE_TEXT_ALIGNMENT_TRAILING},
 };
 
-HRESULT CreateWicFactory() {
-#ifdef KSUI_TESTING
-    if (FAILED(TestSeams::WicCreateResult))
-        return TestSeams::WicCreateResult;
-#endif
-    return CoCreateInstance(kClsidWicImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                            reinterpret_cast<void **>(&g_State.WicFactory));
-}
 
 void ReleaseTextFormats() {
     for (const FormatSpec &spec : kFormats)
@@ -47,6 +39,15 @@ void ReleaseTextFormats() {
 } // namespace
 
 // --- Device-independent resources ---
+
+HRESULT NewWicFactory(IWICImagingFactory **factory) {
+#ifdef KSUI_TESTING
+    if (FAILED(TestSeams::WicCreateResult))
+        return TestSeams::WicCreateResult;
+#endif
+    return CoCreateInstance(kClsidWicImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                            reinterpret_cast<void **>(factory));
+}
 
 bool CreateDeviceIndependentResources() {
     EngineState &s = g_State;
@@ -66,7 +67,7 @@ bool CreateDeviceIndependentResources() {
         return false;
     }
     MarkStage("DirectWrite factory");
-    hr = CreateWicFactory();
+    hr = NewWicFactory(&s.WicFactory);
     if (FAILED(hr)) {
         // Without it the carousel shows no pictures; everything else works.
         s.WicFactory = nullptr;
