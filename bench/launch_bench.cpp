@@ -1,7 +1,7 @@
 // From a double click to the first frame on screen, step by step, and what the
 // program holds once its page rests, mapping by mapping; beside the NSIS MUI2
 // peer, in the same run:
-//   launch_bench.exe [measured runs, default 3] [only the subjects whose name holds this]
+//   launch_bench.exe [measured runs, default 3] [only the subjects whose name holds this] [another build tree]
 //
 // Three subjects, each started as a process of its own, one after the other,
 // once to warm the caches and then the given number of times (medians printed):
@@ -678,9 +678,25 @@ int main() {
     subjects.push_back({"bare host (engine)",
                         L"\"" + std::wstring(self) + L"\" --host \"" + report + L"\" \"" + demo + L"\\pictures\"",
                         true, false, report});
+    // A third argument names another build tree (an earlier version, say):
+    // its demo and its bare host run beside these, with the same pictures.
+    if (argc > 3) {
+        const std::wstring other = argv[3];
+        const std::wstring otherDemo = other + L"\\demo\\KestoSetup.exe";
+        const std::wstring otherHost = other + L"\\bench\\launch_bench.exe";
+        if (Exists(otherDemo))
+            subjects.push_back({"demo setup program (other tree)",
+                                L"\"" + otherDemo + L"\" --pictures \"" + demo + L"\\pictures\" --dir \"" + scratch +
+                                    L"\\install\" --log \"" + scratch + L"\\demo.log\"",
+                                false, true, L""});
+        if (Exists(otherHost))
+            subjects.push_back({"bare host (other tree)",
+                                L"\"" + otherHost + L"\" --host \"" + report + L"\" \"" + demo + L"\\pictures\"",
+                                true, false, report});
+    }
 
-    // A second argument keeps only the subjects whose name holds it ("peer", "demo", "host").
-    if (argc > 2) {
+    // A second argument keeps only the subjects whose name holds it ("peer", "demo", "host"); "-" keeps all.
+    if (argc > 2 && std::wcscmp(argv[2], L"-") != 0) {
         const std::string keep = Narrow(argv[2]);
         std::vector<Subject> kept;
         for (const Subject &subject : subjects)
