@@ -1,10 +1,10 @@
 // The way to the first frame, and what the window keeps after it. A host shows
 // its window once: the page is drawn once, with only the picture it shows read
 // before it; the other pictures arrive after it and draw nothing; a frame that
-// needs a picture that has not arrived waits for it; losing the device or
-// detaching while pictures are read leaves nothing behind; and only the slides
-// the page can show keep their still layers. Both present paths: 1 the DC
-// target (Wine's), 0 the window's own.
+// needs a picture that has not arrived waits for it; losing the device,
+// detaching or destroying the window while pictures are read leaves nothing
+// behind; and only the slides the page can show keep their still layers. Both
+// present paths: 1 the DC target (Wine's), 0 the window's own.
 #include "tests/paint_support.h"
 
 #include "render/carousel.h"
@@ -109,7 +109,7 @@ TEST_P(FirstFrameTest, AFrameWaitsForAPictureThatHasNotArrived) {
     EXPECT_EQ(5, StepsNamed("picture ready"));
 }
 
-TEST_P(FirstFrameTest, LosingTheDeviceOrDetachingWhilePicturesAreReadLeavesNothingBehind) {
+TEST_P(FirstFrameTest, LosingTheDeviceDetachingOrDestroyingWhilePicturesAreReadLeavesNothingBehind) {
     AttachAndShow();
     // The device goes while the loader reads: the next frame reads them all again.
     ReleaseDeviceResources();
@@ -127,6 +127,17 @@ TEST_P(FirstFrameTest, LosingTheDeviceOrDetachingWhilePicturesAreReadLeavesNothi
     EXPECT_EQ(nullptr, g_State.Loading);
     for (ID2D1Bitmap *bitmap : g_State.HeroBitmaps)
         EXPECT_FALSE(bitmap);
+
+    // The host destroys its window while reading, without detaching: the same.
+    ASSERT_EQ(1, KSUiAttach(window_, RecordAction));
+    Repaint(window_);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    EXPECT_EQ(nullptr, g_State.Loading);
+    for (ID2D1Bitmap *bitmap : g_State.HeroBitmaps)
+        EXPECT_FALSE(bitmap);
+    Pump(200); // a picture the stopped loader had announced finds no window
+    KSUiDetach();
 }
 
 TEST_P(FirstFrameTest, OnlyTheSlidesThePageCanShowKeepTheirLayers) {
