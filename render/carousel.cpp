@@ -3,7 +3,9 @@
 #include "geometry/captions.h"
 #include "geometry/layout.h"
 #include "render/animation.h"
+#include "render/picture_loader.h"
 #include "render/resources.h"
+#include "state/seams.h"
 
 #include <string>
 
@@ -37,51 +39,85 @@ void DrawProductName(ID2D1RenderTarget *target, const D2D1_RECT_F &area) {
 
 // Under high contrast: the picture whole in its own area, or the product's name.
 void DrawHeroContent(ID2D1RenderTarget *target, const HeroLook &look) {
-    EngineState &s = g_State;
     const D2D1_RECT_F area = HighContrastHeroRect();
     const int shown = look.Shown >= 0 && look.Shown < 5 ? look.Shown : 0;
-    if (!s.HeroBitmaps[shown]) {
+    ID2D1Bitmap *current = HeroPicture(shown);
+    if (!current) {
         DrawProductName(target, area);
         return;
     }
-    DrawContainedPicture(target, s.HeroBitmaps[shown], 1.0f, area);
+    DrawContainedPicture(target, current, 1.0f, area);
     if (look.Incoming >= 0 && look.Incoming < 5)
-        DrawContainedPicture(target, s.HeroBitmaps[look.Incoming], look.IncomingOpacity, area);
+        DrawContainedPicture(target, HeroPicture(look.Incoming), look.IncomingOpacity, area);
 }
 
-ID2D1Bitmap *LoadPicture(const std::wstring &path) {
-    EngineState &s = g_State;
-    IWICBitmapDecoder *decoder = nullptr;
-    IWICBitmapFrameDecode *frame = nullptr;
-    IWICFormatConverter *converter = nullptr;
+// Makes the device bitmap of a decoded picture; at 96 dpi, so that its size is
+// its size in pixels.
+ID2D1Bitmap *BitmapOf(const DecodedPicture &picture) {
     ID2D1Bitmap *bitmap = nullptr;
-    // The decoder is chosen from the file's content; ".png" is only the naming rule.
-    if (SUCCEEDED(s.WicFactory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                          WICDecodeMetadataCacheOnLoad, &decoder)) &&
-        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(s.WicFactory->CreateFormatConverter(&converter)) &&
-        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                        WICBitmapPaletteTypeMedianCut))) {
-        if (FAILED(s.RenderTarget->CreateBitmapFromWicBitmap(converter, nullptr, &bitmap)))
-            bitmap = nullptr;
-    }
-    ReleaseAndNull(converter);
-    ReleaseAndNull(frame);
-    ReleaseAndNull(decoder);
+    if (picture.Pixels.empty() || !g_State.RenderTarget)
+        return nullptr;
+    const D2D1_BITMAP_PROPERTIES props =
+        D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+    if (FAILED(g_State.RenderTarget->CreateBitmap(D2D1::SizeU(picture.Width, picture.Height), picture.Pixels.data(),
+                                                  picture.Width * 4, props, &bitmap)))
+        return nullptr;
     return bitmap;
+}
+
+// Moves a decoded picture into its slot and lets go of its memory; the run
+// ends once every slot has its picture or its failure.
+void Take(int slot) {
+    EngineState &s = g_State;
+    PictureLoad &load = *s.Loading;
+    ReleaseAndNull(s.HeroBitmaps[slot]);
+    s.HeroBitmaps[slot] = BitmapOf(load.Pictures[slot]);
+    load.Pictures[slot] = DecodedPicture();
+    load.Taken[slot] = true;
+    MarkStage("picture ready");
+    for (bool taken : load.Taken)
+        if (!taken)
+            return;
+    StopPictureLoad(s.Loading);
 }
 
 } // namespace
 
 void LoadHeroPictures() {
     EngineState &s = g_State;
-    if (s.HeroDir.empty() || !s.WicFactory || !s.RenderTarget)
+    if (s.HeroDir.empty() || !s.WicFactory || s.Loading)
         return;
-    for (int n = 1; n <= 5; ++n) {
-        // Taken as given: a folder ending in a backslash yields two, which the file system accepts.
-        const std::wstring path = s.HeroDir + L"\\hero" + std::to_wstring(n) + L".png";
-        ReleaseAndNull(s.HeroBitmaps[n - 1]);
-        s.HeroBitmaps[n - 1] = LoadPicture(path);
+    s.Loading = NewPictureLoad(s.HeroDir);
+}
+
+void LoadRemainingPictures() {
+    EngineState &s = g_State;
+    if (s.Loading)
+        StartPictureThread(*s.Loading, s.HostWindow, s.TickMessage);
+}
+
+ID2D1Bitmap *HeroPicture(int slot) {
+    EngineState &s = g_State;
+    if (slot < 0 || slot >= 5)
+        return nullptr;
+    if (s.Loading && !s.Loading->Taken[slot] && s.RenderTarget && PictureDecoded(*s.Loading, slot, true))
+        Take(slot);
+    return s.HeroBitmaps[slot];
+}
+
+void AdoptLoadedPictures() {
+    EngineState &s = g_State;
+    for (int slot = 0; slot < 5 && s.Loading && s.RenderTarget; ++slot) {
+        if (!s.Loading->Taken[slot] && PictureDecoded(*s.Loading, slot, false))
+            Take(slot);
     }
+}
+
+void ReleaseHeroPictures() {
+    EngineState &s = g_State;
+    StopPictureLoad(s.Loading);
+    for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
+        ReleaseAndNull(bitmap);
 }
 
 D2D1_RECT_F CoverSourceRect(float w, float h, float areaProportion) {
@@ -115,6 +151,10 @@ D2D1_RECT_F ContainedRect(float w, float h, const D2D1_RECT_F &area) {
     return {left, top, left + w * scale, top + h * scale};
 }
 
+bool SlideInRotation(int slide) {
+    return g_State.CurrentPage == PageInstalling ? slide >= 1 && slide < 5 : slide == 0;
+}
+
 float HeroHeight() { return g_State.CurrentPage == PageInstalling ? 597.0f : kCanvasBaseHeight; }
 
 HeroLook CurrentHeroLook() {
@@ -132,7 +172,7 @@ void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look)
     const D2D1_RECT_F area = D2D1::RectF(0.0f, 0.0f, kCanvasWidth, height);
     target->PushAxisAlignedClip(area, D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
     const int shown = look.Shown >= 0 && look.Shown < 5 ? look.Shown : 0;
-    ID2D1Bitmap *current = s.HeroBitmaps[shown];
+    ID2D1Bitmap *current = HeroPicture(shown);
     if (!current) {
         s.BrandGradient->SetStartPoint(D2D1::Point2F(0.0f, 0.0f));
         s.BrandGradient->SetEndPoint(D2D1::Point2F(kCanvasWidth, 0.0f));
@@ -140,7 +180,7 @@ void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look)
     } else {
         DrawCoverPicture(target, current, 1.0f, height);
         if (look.Incoming >= 0 && look.Incoming < 5)
-            DrawCoverPicture(target, s.HeroBitmaps[look.Incoming], look.IncomingOpacity, height);
+            DrawCoverPicture(target, HeroPicture(look.Incoming), look.IncomingOpacity, height);
     }
     target->PopAxisAlignedClip();
 }

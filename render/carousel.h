@@ -18,11 +18,28 @@ struct HeroLook {
 // The carousel as it stands: the shown slide and any cross-fade under way.
 HeroLook CurrentHeroLook();
 
+// Whether the hero area of the current page can show a slide: picture 1 on the
+// welcome and finished pages, pictures 2 to 5 on the installing page.
+bool SlideInRotation(int slide);
+
 // Height of the hero area on the current page, in design units: the whole
 // canvas on the welcome and finished pages, above the status on the installing page.
 float HeroHeight();
 
+// Starts reading the pictures of a new render target: those a frame shows are
+// decoded as it draws them (HeroPicture), the others by LoadRemainingPictures.
 void LoadHeroPictures();
+// Once the first frame is on screen: the pictures it did not need are decoded
+// on a thread of their own (render/picture_loader.h).
+void LoadRemainingPictures();
+// The picture of a slot for drawing, null for none. One the loader has not
+// yet handed over is taken over now, after waiting for its file if need be.
+ID2D1Bitmap *HeroPicture(int slot);
+// Takes over every picture the loader has finished, without waiting: the
+// tick calls it when the loader reports one.
+void AdoptLoadedPictures();
+// Stops the loader and releases the pictures (with the device resources).
+void ReleaseHeroPictures();
 void DrawHeroArea(ID2D1RenderTarget *target, float height, const HeroLook &look);
 void DrawCoverPicture(ID2D1RenderTarget *target, ID2D1Bitmap *picture, float opacity, float height);
 // The place of a w x h picture shown whole in an area, centred, as large as it fits.

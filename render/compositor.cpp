@@ -84,10 +84,22 @@ void PaintFrame(int ringItem) {
     if (s.HostWindow && GetClientRect(s.HostWindow, &client) && !IsRectEmpty(&client)) {
         if (s.FrameRequested || OnePassFrames())
             MarkStillLayersStale();
+        // Only the slides this page can show keep their layers: up to five
+        // client-sized layers would otherwise stay beside the back buffer.
+        for (int slide = 0; slide < 5; ++slide) {
+            if (!SlideInRotation(slide)) {
+                ReleaseStillLayer(slide);
+                ReleaseSlideParts(slide);
+            }
+        }
         FramePlan plan = PlanFrame(client, ringItem);
         reached = s.RenderTargetOnDc ? PresentRetained(plan) : PresentOnWindowTarget(plan);
     }
     RecordPaint(start, reached);
+    MarkStage("frame on the window");
+    // The pictures no frame has needed yet are read now, off the way to the first frame.
+    if (reached)
+        LoadRemainingPictures();
 }
 
 bool EndFrameDraw(ID2D1RenderTarget *target) {

@@ -30,14 +30,6 @@ const FormatSpec kFormats[6] = {
     {&EngineState::PercentFormat, DWRITE_FONT_WEIGHT_NORMAL, 15.0f, DWRITE_TEXT_ALIGNMENT_TRAILING},
 };
 
-HRESULT CreateWicFactory() {
-#ifdef KSUI_TESTING
-    if (FAILED(TestSeams::WicCreateResult))
-        return TestSeams::WicCreateResult;
-#endif
-    return CoCreateInstance(kClsidWicImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
-                            reinterpret_cast<void **>(&g_State.WicFactory));
-}
 
 void ReleaseTextFormats() {
     for (const FormatSpec &spec : kFormats)
@@ -48,6 +40,15 @@ void ReleaseTextFormats() {
 
 // --- Device-independent resources ---
 
+HRESULT NewWicFactory(IWICImagingFactory **factory) {
+#ifdef KSUI_TESTING
+    if (FAILED(TestSeams::WicCreateResult))
+        return TestSeams::WicCreateResult;
+#endif
+    return CoCreateInstance(kClsidWicImagingFactory1, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                            reinterpret_cast<void **>(factory));
+}
+
 bool CreateDeviceIndependentResources() {
     EngineState &s = g_State;
     HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
@@ -57,6 +58,7 @@ bool CreateDeviceIndependentResources() {
         RecordStageError(L"D2D1CreateFactory", hr);
         return false;
     }
+    MarkStage("Direct2D factory");
     hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                              reinterpret_cast<IUnknown **>(&s.DWriteFactory));
     if (FAILED(hr)) {
@@ -64,12 +66,14 @@ bool CreateDeviceIndependentResources() {
         RecordStageError(L"DWriteCreateFactory", hr);
         return false;
     }
-    hr = CreateWicFactory();
+    MarkStage("DirectWrite factory");
+    hr = NewWicFactory(&s.WicFactory);
     if (FAILED(hr)) {
         // Without it the carousel shows no pictures; everything else works.
         s.WicFactory = nullptr;
         RecordStageError(L"WICImagingFactory(已降级，跳过轮播图)", hr);
     }
+    MarkStage("imaging factory");
     const D2D1_STROKE_STYLE_PROPERTIES stroke = D2D1::StrokeStyleProperties(
         D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_LINE_JOIN_ROUND, 10.0f,
         D2D1_DASH_STYLE_SOLID, 0.0f);
@@ -125,6 +129,7 @@ bool BuildTextFormats() {
     }
     if (!complete)
         return false;
+    MarkStage("text formats");
     s.AgreeTextWidth = MeasureTextWidth(Caption(TextAgree), s.CaptionFormat);
     s.LicenseTextWidth = MeasureTextWidth(LicenseCaption(), s.CaptionFormat);
     s.CustomTextWidth = MeasureTextWidth(Caption(TextCustomInstall), s.CaptionFormat);
@@ -133,6 +138,7 @@ bool BuildTextFormats() {
     s.ChangeTextWidth = MeasureTextWidth(Caption(TextChangeDir), s.SmallButtonFormat);
     s.LocationTextWidth = MeasureTextWidth(Caption(TextInstallLocation), s.LabelFormat);
     s.StatusTextWidth = MeasureTextWidth(s.StatusText.c_str(), s.CaptionFormat);
+    MarkStage("label widths");
     return true;
 }
 
@@ -175,6 +181,7 @@ bool EnsureDeviceResources() {
     if (!s.RenderTarget) {
         if (!CreateRenderTarget())
             return false;
+        MarkStage("render target");
         // Pictures belong to the target that made them: decoded once per target.
         LoadHeroPictures();
     }
@@ -189,8 +196,7 @@ bool EnsureDeviceResources() {
 
 void ReleaseDrawingResources() {
     EngineState &s = g_State;
-    for (ID2D1Bitmap *&bitmap : s.HeroBitmaps)
-        ReleaseAndNull(bitmap);
+    ReleaseHeroPictures();
     ReleaseAndNull(s.BrandGradient);
     ReleaseAndNull(s.Brush);
     ReleaseAndNull(s.RenderTarget);

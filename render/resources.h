@@ -21,6 +21,9 @@ constexpr RgbColor kColorCloseHover = 0xE81123;
 // fatal when missing), the stroke style and the text formats. On a fatal
 // failure the stage is recorded and false returned.
 bool CreateDeviceIndependentResources();
+// An imaging factory of the calling thread's apartment: the window thread's at
+// attach, the picture loader's for its own thread.
+HRESULT NewWicFactory(IWICImagingFactory **factory);
 // Releases the formats, the stroke style and the three factories, in that order.
 void ReleaseDeviceIndependentResources();
 

@@ -186,9 +186,12 @@ bool PresentRetained(FramePlan &plan) {
 void ReleaseRetainedFrame() {
     EngineState &s = g_State;
     ReleaseAndNull(s.PassBackground);
-    for (int i = 0; i < 5; ++i) {
-        ReleaseDib(s.SlideParts[i]);
-        s.SlidePartsReady[i] = false;
-    }
+    for (int i = 0; i < 5; ++i)
+        ReleaseSlideParts(i);
     ReleaseDib(s.BackBuffer);
+}
+
+void ReleaseSlideParts(int slide) {
+    ReleaseDib(g_State.SlideParts[slide]);
+    g_State.SlidePartsReady[slide] = false;
 }

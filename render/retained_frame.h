@@ -23,3 +23,5 @@ bool PresentRetained(FramePlan &plan);
 // Releases the back buffer, the moving parts kept per slide and the pass
 // background (with the device resources).
 void ReleaseRetainedFrame();
+// Releases the moving parts kept over one slide.
+void ReleaseSlideParts(int slide);

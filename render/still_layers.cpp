@@ -3,6 +3,7 @@
 #include "render/dib_surface.h"
 #include "render/frame_parts.h"
 #include "render/frame_plan.h"
+#include "state/seams.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ bool StillLayerReady(int slide, const RECT &client) {
                                               : DrawOnDevice(s.StillLayers[slide], hero, client));
     // A device lost while drawing released every layer, this one included.
     s.StillLayers[slide].Ready = drawn && s.RenderTarget;
+    MarkStage("still layer");
     return s.StillLayers[slide].Ready;
 }
 
@@ -97,3 +99,5 @@ void ReleaseStillLayers() {
     for (StillLayer &layer : g_State.StillLayers)
         ReleaseLayer(layer);
 }
+
+void ReleaseStillLayer(int slide) { ReleaseLayer(g_State.StillLayers[slide]); }

@@ -18,3 +18,5 @@ bool StillLayerCurrent(int slide, const RECT &client);
 void MarkStillLayersStale();
 // Released with the device resources: the layers belong to the render target.
 void ReleaseStillLayers();
+// Releases the layer of one slide (a slide the page no longer shows).
+void ReleaseStillLayer(int slide);

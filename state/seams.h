@@ -46,5 +46,16 @@ extern HRESULT(WINAPI *UiaRaiseNotification)(IRawElementProviderSimple *provider
                                               BSTR text, BSTR activity);
 extern HRESULT(WINAPI *UiaRaiseStructureChanged)(IRawElementProviderSimple *provider, int change, int *runtimeId,
                                                   int length);
+// When set, told each time the engine finishes a step on the way to the first
+// frame (a factory, the fonts, the render target, a picture, a layer), so that
+// the launch benchmark can time each step.
+extern void (*StageReached)(const char *stage);
 } // namespace TestSeams
+
+inline void MarkStage(const char *stage) {
+    if (TestSeams::StageReached)
+        TestSeams::StageReached(stage);
+}
+#else
+inline void MarkStage(const char *) {}
 #endif

@@ -21,6 +21,7 @@ HRESULT (*TaskbarCreate)(ITaskbarList3 **) = nullptr;
 void (*UiaEventRaised)(int, int, int, const wchar_t *) = nullptr;
 HRESULT(WINAPI *UiaRaiseNotification)(IRawElementProviderSimple *, int, int, BSTR, BSTR) = nullptr;
 HRESULT(WINAPI *UiaRaiseStructureChanged)(IRawElementProviderSimple *, int, int *, int) = nullptr;
+void (*StageReached)(const char *) = nullptr;
 } // namespace TestSeams
 
 ULONGLONG NowTick() { return TestSeams::TickSource ? TestSeams::TickSource() : GetTickCount64(); }

@@ -19,6 +19,8 @@
 //     arrives on another thread takes UiaCallLock, publishes itself in
 //     UiaCallWaiting and is sent (SendMessage) to the window thread, which
 //     runs it; that thread reads HostWindow and UiaCallMessage without a lock.
+//   - The picture loader thread touches nothing here: it decodes into its own
+//     PictureLoad record (render/picture_loader.h), which Loading points to.
 #pragma once
 
 #include <windows.h>
@@ -174,6 +176,7 @@ struct SpokenState {
     ULONGLONG At = 0;      // when the last announcement went out; 0 for none
     bool FallBack = false; // the progress went back: the next status says why
 };
+struct PictureLoad;
 
 // What a screen reader was last told, so that only changes are announced.
 struct AnnouncedState {
@@ -230,6 +233,7 @@ struct EngineState {
     bool ComInitialized = false;                    // Attach/Detach
     DWORD ComThreadId = 0;                          // Attach; only this thread may undo ComInitialized
     float WindowScale = 1.0f;                       // UpdateScaleFactors, FollowClientSize; read by the drag thread
+    SIZE ClientSize = {};                           // FollowClientSize: the client size the canvas last took
     float ContentBoost = 1.0f;                      // UpdateScaleFactors
     HMONITOR CurrentMonitor = nullptr;              // UpdateScaleFactors
     ULONGLONG ShowTick = 0;                         // WM_SHOWWINDOW
@@ -298,7 +302,8 @@ struct EngineState {
     bool RenderTargetOnDc = false;                  // CreateRenderTarget; true: an ID2D1DCRenderTarget
     ID2D1SolidColorBrush *Brush = nullptr;          // EnsureDeviceResources
     ID2D1LinearGradientBrush *BrandGradient = nullptr; // EnsureDeviceResources
-    ID2D1Bitmap *HeroBitmaps[5] = {};               // LoadHeroPictures; slot i is hero(i+1).png
+    ID2D1Bitmap *HeroBitmaps[5] = {};               // HeroPicture, AdoptLoadedPictures; slot i is hero(i+1).png
+    PictureLoad *Loading = nullptr;                 // LoadHeroPictures; the loader thread's run, until every slot is taken over
     bool FrameRequested = false;                    // RequestFrame; cleared by a frame that reached the screen
     PaintedLook Painted;                            // RecordPaint
     ULONGLONG LastPaintEnd = 0;                     // RecordPaint; tick at which the last paint ended

@@ -187,6 +187,7 @@ TEST_F(HeroPaintTest, PicturesAreDecodedOncePerRenderTarget) {
     WriteSolidHeroes(folder);
     FreezeClock();
     AttachWithFolder(folder);
+    ASSERT_TRUE(PumpUntilPicturesRead());
     ID2D1Bitmap *first = g_State.HeroBitmaps[0];
     StartCounting();
     // Many frames on every page, a whole fade included.
@@ -213,6 +214,7 @@ TEST_F(HeroPaintTest, PicturesAreDecodedOncePerRenderTarget) {
 
     // A new render target reads the folder again: five tries, nothing found.
     Recreate();
+    ASSERT_TRUE(PumpUntilPicturesRead());
     EXPECT_EQ(5, g_Counts.Decoders);
     EXPECT_EQ(0, g_Counts.Bitmaps);
     EXPECT_PRED3(Near, kBrand1, Snapshot(window_).Design(1.0f, kHeroY), 8);

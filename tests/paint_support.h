@@ -215,6 +215,14 @@ inline void Recreate() {
     Repaint(g_State.HostWindow);
 }
 
+// The pictures a first frame does not show are read after it, on the loader's
+// thread; pumps until every one has been handed over (at most five seconds).
+inline bool PumpUntilPicturesRead() {
+    for (int i = 0; i < 100 && g_State.Loading; ++i)
+        TestHost::Pump(50);
+    return !g_State.Loading;
+}
+
 // Saves the window next to the tests (build tree) for a person to look at.
 inline void SaveForPeople(HWND window, const wchar_t *name) {
     wchar_t cwd[MAX_PATH] = {};
@@ -266,6 +274,7 @@ inline bool CalledByEngine(void *returnAddress) {
 }
 
 // Method-table slots, in the order the interfaces declare their methods.
+constexpr int kSlotCreateBitmap = 4;
 constexpr int kSlotCreateBitmapFromWicBitmap = 5;
 constexpr int kSlotCreateSolidColorBrush = 8;
 constexpr int kSlotCreateGradientStopCollection = 9;
@@ -293,7 +302,7 @@ inline void *Patch(void *object, int slot, void *replacement) {
     return original;
 }
 
-inline void *g_OrigBitmapFromWic, *g_OrigSolidBrush, *g_OrigStops, *g_OrigGradient, *g_OrigTextFormat,
+inline void *g_OrigBitmap, *g_OrigBitmapFromWic, *g_OrigSolidBrush, *g_OrigStops, *g_OrigGradient, *g_OrigTextFormat,
     *g_OrigTextLayout, *g_OrigTrimming, *g_OrigDecoder, *g_OrigConverter;
 
 #define KSUI_COUNTING_HOOK(name, counter, original, ...)                                                           \
@@ -314,11 +323,22 @@ KSUI_COUNTING_HOOK(CountDecoder, Decoders, g_OrigDecoder)
 KSUI_COUNTING_HOOK(CountConverter, Converters, g_OrigConverter)
 #undef KSUI_COUNTING_HOOK
 
+// A bitmap made from pixels is a picture; the compositor's own bitmaps start empty.
+inline HRESULT __stdcall CountBitmap(void *self, D2D1_SIZE_U size, const void *pixels, UINT32 pitch,
+                                     const void *properties, void *bitmap) {
+    if (pixels && CalledByEngine(__builtin_return_address(0)))
+        ++g_Counts.Bitmaps;
+    return reinterpret_cast<HRESULT(__stdcall *)(void *, D2D1_SIZE_U, const void *, UINT32, const void *, void *)>(
+        g_OrigBitmap)(self, size, pixels, pitch, properties, bitmap);
+}
+
 // Starts counting on the classes of the engine's current render target and
 // factories. Call StopCounting before the test ends.
 inline void StartCounting() {
     EngineState &s = g_State;
     g_Counts = {};
+    g_OrigBitmap = Patch(s.RenderTarget, kSlotCreateBitmap,
+                         reinterpret_cast<void *>(&CountBitmap));
     g_OrigBitmapFromWic = Patch(s.RenderTarget, kSlotCreateBitmapFromWicBitmap,
                                 reinterpret_cast<void *>(&CountBitmapFromWic<void *, const void *, void *>));
     g_OrigSolidBrush = Patch(s.RenderTarget, kSlotCreateSolidColorBrush,

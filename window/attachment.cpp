@@ -94,6 +94,7 @@ void ReleaseWindowResources(HWND window) {
     DisconnectUiaProviders(window);
     s.HostWindow = nullptr;
     s.DirEdit = nullptr;
+    s.ClientSize = {};
     // Hover, press and the leave request belong to this window. A leave still
     // marked as requested would keep the next attachment from ever asking for
     // one, and its hover would stick when the mouse leaves.

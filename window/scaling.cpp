@@ -114,10 +114,17 @@ void FollowClientSize(UINT width, UINT height) {
     // are, or the next resize or hit test would work from a scale of 0.
     if (width == 0 || height == 0)
         return;
-    ResizeRenderTarget(width, height);
     // The canvas fills the client's width exactly: the scale is read back from
     // the pixels the window got, not from the size it was asked to take.
-    s.WindowScale = static_cast<float>(width) * (1.0f / kCanvasWidth);
+    const float scale = static_cast<float>(width) * (1.0f / kCanvasWidth);
+    // The first ShowWindow reports the size the window already has: the frame
+    // on screen is right, and drawing it again would only double the first paint.
+    if (s.ClientSize.cx == static_cast<LONG>(width) && s.ClientSize.cy == static_cast<LONG>(height) &&
+        s.WindowScale == scale)
+        return;
+    s.ClientSize = {static_cast<LONG>(width), static_cast<LONG>(height)};
+    ResizeRenderTarget(width, height);
+    s.WindowScale = scale;
     LayoutDirEdit();
     RequestFrame();
 }

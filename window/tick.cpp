@@ -1,6 +1,7 @@
 #include "window/tick.h"
 
 #include "render/animation.h"
+#include "render/carousel.h"
 #include "render/frame_schedule.h"
 #include "window/accessibility.h"
 #include "window/drag.h"
@@ -10,6 +11,8 @@
 void Tick(TickCause cause) {
     EngineState &s = g_State;
     SyncDragState();
+    // Pictures the loader thread has decoded since (render/picture_loader.h).
+    AdoptLoadedPictures();
     if (s.FrameReapplyPending && s.DragState == DragIdle) {
         s.FrameReapplyPending = false;
         ApplyWindowFrame();
