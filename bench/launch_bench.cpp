@@ -27,6 +27,7 @@
 // /proc/PID/stat for the subject, the wineserver and Xvfb over ten seconds.
 // The demo and the bare host are then moved to the installing page, and their
 // memory is read again once the carousel has shown every picture.
+#include "bench/bench_clock.h"
 #include "tests/host/test_host.h"
 
 #include "KestoUIEngine.h"
@@ -48,16 +49,7 @@ namespace {
 
 // --- Clock ---
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return BenchClock::Seconds(BenchClock::Counter()); }
 
 double Median(std::vector<double> values) {
     if (values.empty())
