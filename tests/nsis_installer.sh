@@ -264,7 +264,9 @@ shot en-installing
 names "$work/names-en-installing.txt" || fail "no names on the installing page"
 expect_name "$work/names-en-installing.txt" "Installation progress"
 # NSIS writes its own status lines in the installer's language; the front end shows them.
-grep -q '^Extract: ' "$work/names-en-installing.txt" ||
+# Which one is up depends on when it is read: a file's "Extract:" or a folder's
+# "Output folder:" between the payload's folders.
+grep -Eq '^(Extract|Output folder): ' "$work/names-en-installing.txt" ||
   fail "the status line does not show NSIS's English lines: $(tr '\n' '|' <"$work/names-en-installing.txt")"
 wait_for 300 "the English shortcuts section" test -f "$english/Shortcuts/Start Menu/Programs/Kesto Notes.lnk"
 sleep 2.5
