@@ -6,6 +6,7 @@
 // only a hover level, the progress (with and without a new percentage) or
 // the status text changed, and steps of a cross-fade.
 // Prints the median and 95th percentile.
+#include "bench/bench_clock.h"
 #include "tests/paint_support.h"
 
 #include "render/compositor.h"
@@ -22,11 +23,7 @@ namespace {
 
 constexpr int kFrames = 100;
 
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+double Milliseconds(LONGLONG ticks) { return BenchClock::Seconds(ticks) * 1000.0; }
 
 // Makes frame i differ from the one before it.
 using Change = std::function<void(int i)>;
@@ -47,11 +44,9 @@ double Report(const char *name, const char *path, HWND window, const Change &cha
     costs.reserve(kFrames);
     for (int i = 0; i < kFrames; ++i) {
         change(i);
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
+        const LONGLONG start = BenchClock::Counter();
         PaintFrame(0);
-        QueryPerformanceCounter(&end);
-        costs.push_back(end.QuadPart - start.QuadPart);
+        costs.push_back(BenchClock::Counter() - start);
         // Let the window's own messages through, as the frame timer would.
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
