@@ -33,6 +33,7 @@ std::wstring Trimmed(const std::wstring &text) {
 void ApplyTexts() {
     EngineState &s = g_State;
     s.RightToLeft = LanguageReadsRightToLeft();
+    ++s.TextsVersion; // readers hear the new names at the next tick
     if (!s.HostWindow)
         return; // attach builds the formats from what is set now
     BuildTextFormats();

@@ -88,6 +88,9 @@ UINT NextTickMs() {
         return 0;
     if (PictureStale() || !AnimationAtRest())
         return kFrameTimerMs;
+    // New texts: the next tick tells screen readers the elements' new names.
+    if (s.Announced.Texts != s.TextsVersion)
+        return kFrameTimerMs;
     if (s.CurrentPage != PageInstalling)
         return 0;
     const ULONGLONG hold = CarouselHoldLeft();

@@ -186,6 +186,7 @@ struct AnnouncedState {
     int Options[4] = {};
     std::wstring Status;
     int Percent = 0;
+    ULONG Texts = 0; // TextsVersion: the elements' names were told in these texts
 };
 
 // The animated values, and the status text's version, as the last frame that
@@ -266,6 +267,7 @@ struct EngineState {
     int ReadingOrder = ReadingOrderOfLanguage;      // KSUiSetReadingOrder
     bool RightToLeft = false;                       // ApplyTexts: the canvas is mirrored; read by the drag thread (HitTest)
     std::wstring TextOverrides[kTextCount];         // KSUiSetText, KSUiLoadTexts; empty: the language's own text
+    ULONG TextsVersion = 0;                         // ApplyTexts; counts the changes of language, texts and reading order
     int WaitDepth = 0;                              // KSUiWaitDone; nested waits share one decision
 
     // --- Animation: the clock and what it moves ---

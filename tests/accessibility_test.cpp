@@ -412,6 +412,11 @@ const EventCase kEvents[] = {
      },
      {{EVENT_OBJECT_VALUECHANGE, 4}, {EVENT_OBJECT_VALUECHANGE, 4}}},
     {"finished page", [](HWND) { KSUiSetState(PageFinished); }, {{EVENT_OBJECT_REORDER, CHILDID_SELF}}},
+    // Another language renames every element of the page.
+    {"English", [](HWND) { KSUiSetLanguage(L"en-US"); },
+     {{EVENT_OBJECT_NAMECHANGE, 1}, {EVENT_OBJECT_NAMECHANGE, 2}, {EVENT_OBJECT_NAMECHANGE, 3}}},
+    {"and Chinese again", [](HWND) { KSUiSetLanguage(L"zh-CN"); },
+     {{EVENT_OBJECT_NAMECHANGE, 1}, {EVENT_OBJECT_NAMECHANGE, 2}, {EVENT_OBJECT_NAMECHANGE, 3}}},
 };
 
 TEST_F(AccessibilityTest, AWinEventHookHearsEveryKindOfChange) {

@@ -610,6 +610,44 @@ TEST_F(UiaTest, EventsFollowToggleProgressFocusAndPageChanges) {
     }
 }
 
+// Another language, or a host's own text, renames what a reader already
+// listed: each element of the page says so once, the host's status line and
+// the EDIT box (its own window) excepted.
+TEST_F(UiaTest, ANewLanguageOrTextRenamesEveryElementOfThePage) {
+    const struct {
+        const char *name;
+        int page;
+        std::function<void()> act;
+        bool renames;
+    } cases[] = {
+        {"English, welcome page with the panel open", PageWelcome, [] { KSUiSetLanguage(L"en-US"); }, true},
+        {"a host's text, installing page", PageInstalling, [] { KSUiSetText(L"ProgressName", L"Progress"); }, true},
+        {"a refused language", PageInstalling, [] { KSUiSetLanguage(L"xx-nowhere"); }, false},
+        {"right to left, finished page", PageFinished, [] { KSUiSetReadingOrder(KSUI_READING_RTL); }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowPage(c.page, c.page == PageWelcome);
+        Pump(300); // the panel's opening eases out
+        std::vector<Raised> expected;
+        int items[kReadingItemCount];
+        const int n = ReadingOrder(items);
+        for (int i = 0; c.renames && i < n; ++i)
+            if (items[i] != ItemStatusLine && items[i] != ItemDirEdit)
+                expected.push_back({kProperty, items[i], UIA_NamePropertyId, L""});
+        g_Raised.clear();
+        c.act();
+        PumpUntilHeard(expected.size());
+        EXPECT_EQ(expected, g_Raised);
+    }
+    // A client reads the new names.
+    std::vector<SeenElement> seen = ReadChildren(root_);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(ItemName(ElemLaunch), seen.back().name);
+    KSUiSetReadingOrder(KSUI_READING_ORDER_OF_LANGUAGE);
+    KSUiSetLanguage(L"zh-CN");
+}
+
 TEST_F(UiaTest, NothingIsRaisedBeforeAClientAsksForTheRoot) {
     KSUiDetach();
     ASSERT_EQ(1, KSUiAttach(window_, RecordAction));

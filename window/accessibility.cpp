@@ -628,6 +628,7 @@ void AnnounceChanges() {
         now.Options[i] = s.Options[i] != 0;
     now.Status = ItemName(ItemStatusLine);
     now.Percent = ItemPercent();
+    now.Texts = s.TextsVersion;
     const AnnouncedState before = s.Announced;
     s.Announced = now;
     // The first look after attach only sets the baseline.
@@ -647,6 +648,15 @@ void AnnounceChanges() {
         Notify(EVENT_OBJECT_STATECHANGE, ElemInstall);
     if (now.Status != before.Status)
         Notify(EVENT_OBJECT_NAMECHANGE, ItemStatusLine);
+    // Another language or text renames the page's elements; the status line
+    // is the host's own text.
+    if (now.Texts != before.Texts) {
+        int items[kReadingItemCount];
+        const int n = ReadingOrder(items);
+        for (int i = 0; i < n; ++i)
+            if (items[i] != ItemStatusLine)
+                Notify(EVENT_OBJECT_NAMECHANGE, items[i]);
+    }
     if (now.Percent != before.Percent)
         Notify(EVENT_OBJECT_VALUECHANGE, ItemProgressBar);
     RaiseUiaChanges(before, now);

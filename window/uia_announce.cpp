@@ -156,6 +156,19 @@ void RaiseUiaChanges(const AnnouncedState &before, const AnnouncedState &now) {
                       BoolValue(now.Options[agree] != 0));
     if (now.Status != before.Status)
         RaiseProperty(ItemStatusLine, UIA_NamePropertyId, TextValue(before.Status), TextValue(now.Status));
+    // The names before a change of texts are gone: the old value is VT_EMPTY,
+    // "unknown". The EDIT box speaks through its own window.
+    if (now.Texts != before.Texts) {
+        int items[kReadingItemCount];
+        const int n = ReadingOrder(items);
+        for (int i = 0; i < n; ++i) {
+            if (items[i] == ItemStatusLine || items[i] == ItemDirEdit)
+                continue;
+            VARIANT unknown;
+            VariantInit(&unknown);
+            RaiseProperty(items[i], UIA_NamePropertyId, unknown, TextValue(ItemName(items[i])));
+        }
+    }
     if (now.Percent != before.Percent)
         RaiseProperty(ItemProgressBar, UIA_RangeValueValuePropertyId, DoubleValue(before.Percent),
                       DoubleValue(now.Percent));

@@ -8,7 +8,8 @@
 #include "state/state.h"
 
 // Property changes (ToggleState, ExpandCollapseState, the install button's
-// IsEnabled, the status line's Name, the bar's value per whole percent), a
+// IsEnabled, the status line's Name, every element's Name after a change of
+// language or texts, the bar's value per whole percent), a
 // structure change when the page or the panel changes, and the announcements:
 // the start of the install, its progress at most every 10 % and 5 s, a
 // failure (a status set after the progress went back), and the finished page.
